@@ -1,0 +1,144 @@
+#include "platform/Files.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <mutex>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace fs = std::filesystem;
+
+namespace {
+std::mutex dirsMutex;
+std::string documentsDir;
+std::string resourcesDir;
+
+std::string defaultDocuments() {
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg)
+        return (fs::path(xdg) / "nebulark-skirmage").string();
+    const char* home = std::getenv("HOME");
+    return (fs::path(home && *home ? home : ".") / ".local/share/nebulark-skirmage").string();
+}
+
+bool writeAll(int fd, const void* data, size_t size) {
+    auto* p = static_cast<const char*>(data);
+    while (size > 0) {
+        ssize_t n = ::write(fd, p, size);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        p += n;
+        size -= size_t(n);
+    }
+    return true;
+}
+} // namespace
+
+std::string documentsDirectory() {
+    std::lock_guard lock(dirsMutex);
+    if (documentsDir.empty()) documentsDir = defaultDocuments();
+    std::error_code ec;
+    fs::create_directories(documentsDir, ec);
+    return documentsDir;
+}
+
+void setDocumentsDirectory(std::string dir) {
+    std::lock_guard lock(dirsMutex);
+    documentsDir = std::move(dir);
+}
+
+std::string documentPath(const std::string& name) {
+    return (fs::path(documentsDirectory()) / name).string();
+}
+
+std::string resourceDirectory() {
+    std::lock_guard lock(dirsMutex);
+    if (resourcesDir.empty()) {
+        if (const char* env = std::getenv("NEBULARK_RESOURCES"); env && *env) {
+            resourcesDir = env;
+        } else {
+            std::error_code ec;
+            fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+            resourcesDir = ec ? "resources" : (exe.parent_path() / "resources").string();
+        }
+    }
+    return resourcesDir;
+}
+
+void setResourceDirectory(std::string dir) {
+    std::lock_guard lock(dirsMutex);
+    resourcesDir = std::move(dir);
+}
+
+std::string pathForResource(const std::string& name, const std::string& type) {
+    std::string file = type.empty() ? name : name + "." + type;
+    if (file.empty()) return {};
+    std::string path = (fs::path(resourceDirectory()) / file).string();
+    return fileExists(path) ? path : std::string();
+}
+
+bool fileExists(const std::string& path) {
+    struct stat st{};
+    return !path.empty() && ::stat(path.c_str(), &st) == 0;
+}
+
+bool removeFile(const std::string& path) {
+    if (::unlink(path.c_str()) == 0) return true;
+    return errno == ENOENT;
+}
+
+std::optional<std::vector<uint8_t>> readFile(const std::string& path, size_t maxBytes) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    struct stat st{};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || size_t(st.st_size) > maxBytes) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    std::vector<uint8_t> bytes;
+    bytes.reserve(size_t(st.st_size));
+    uint8_t buffer[65536];
+    for (;;) {
+        ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            ::close(fd);
+            return std::nullopt;
+        }
+        if (n == 0) break;
+        if (bytes.size() + size_t(n) > maxBytes) {
+            ::close(fd);
+            return std::nullopt;
+        }
+        bytes.insert(bytes.end(), buffer, buffer + n);
+    }
+    ::close(fd);
+    return bytes;
+}
+
+bool writeFileAtomically(const std::string& path, const void* data, size_t size) {
+    fs::path target(path);
+    fs::path dir = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+    std::string temp = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
+    int fd = ::mkstemp(temp.data());
+    if (fd < 0) return false;
+    bool ok = writeAll(fd, data, size) && ::fchmod(fd, 0644) == 0 && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    if (!ok || ::rename(temp.c_str(), path.c_str()) != 0) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+    return true;
+}
+
+} // namespace platform

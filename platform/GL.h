@@ -1,0 +1,70 @@
+#pragma once
+
+// OpenGL ES 1.1, fixed function, for every drawing part of the program.
+#include <GLES/gl.h>
+#include <GLES/glext.h>
+
+#include "engine/support/Ref.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace platform {
+
+enum class ColorFormat { RGB565, RGBA8 };
+enum class DepthFormat { None, Depth16, Depth24 };
+
+// A GL ES 1.1 rendering context. The window owns the main one; background
+// loaders make their own, sharing textures with it.
+class GLContext : public Object {
+public:
+    // The context current on the calling thread, or null.
+    static GLContext* current();
+    // Makes no context current on the calling thread.
+    static void clearCurrent();
+
+    virtual bool makeCurrent() = 0;
+    // A new context sharing textures and buffers with this one, to be made
+    // current on another thread. Null when the platform cannot make one.
+    virtual Ref<GLContext> createSharedContext() = 0;
+
+protected:
+    static void setCurrent(GLContext* context);
+};
+
+// An offscreen colour target, with an optional depth buffer, that a view
+// draws into and the window shows on present. Created and destroyed with its
+// context current.
+class GLSurface {
+public:
+    // Null when the framebuffer cannot be made complete.
+    static std::unique_ptr<GLSurface> create(int width, int height, ColorFormat color,
+                                             DepthFormat depth);
+    ~GLSurface();
+    GLSurface(const GLSurface&) = delete;
+    GLSurface& operator=(const GLSurface&) = delete;
+
+    GLuint framebuffer() const { return framebuffer_; }
+    // The colour buffer (a texture, so that the window can draw it).
+    GLuint colorBuffer() const { return color_; }
+    GLuint depthBuffer() const { return depth_; }
+    int width() const { return width_; }
+    int height() const { return height_; }
+    ColorFormat colorFormat() const { return colorFormat_; }
+
+    void bind() const;
+    // The surface's pixels as RGBA, rows from top to bottom.
+    std::vector<uint8_t> readPixels() const;
+
+private:
+    GLSurface() = default;
+    GLuint framebuffer_ = 0, color_ = 0, depth_ = 0;
+    int width_ = 0, height_ = 0;
+    ColorFormat colorFormat_ = ColorFormat::RGBA8;
+};
+
+// "OpenGL error 0x%04X in %s" for a pending GL error; true when there was one.
+bool checkGLError(const char* where);
+
+} // namespace platform

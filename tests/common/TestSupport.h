@@ -1,0 +1,59 @@
+#pragma once
+
+#include "engine/support/Error.h"
+#include "engine/support/Log.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace test {
+
+// Collects log lines while it lives.
+class LogCapture {
+public:
+    LogCapture();
+    ~LogCapture();
+    const std::vector<std::string>& lines() const { return lines_; }
+    bool contains(const std::string& line) const;
+
+private:
+    std::vector<std::string> lines_;
+    LogSink previous_;
+};
+
+// A fresh directory, removed with everything in it at the end.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    const std::filesystem::path& path() const { return path_; }
+    std::string file(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+std::string readText(const std::string& path);
+void writeText(const std::string& path, const std::string& text);
+
+// Directory of the checked-in test data.
+std::string dataPath(const std::string& name);
+
+} // namespace test
+
+// Expects `statement` to fail with an Error of this name and exact message.
+#define EXPECT_CC_ERROR(statement, errorName, errorMessage)                                        \
+    do {                                                                                           \
+        try {                                                                                      \
+            statement;                                                                             \
+            ADD_FAILURE() << "expected error: " << (errorMessage);                                 \
+        } catch (const Error& e) {                                                                 \
+            EXPECT_EQ(e.name(), std::string(errorName));                                           \
+            EXPECT_EQ(e.message(), std::string(errorMessage));                                     \
+        }                                                                                          \
+    } while (0)
+
+#define EXPECT_CC_ASSERT(statement, message) EXPECT_CC_ERROR(statement, kAssertionError, message)
