@@ -1,5 +1,6 @@
 #include "platform/Clock.h"
 
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <sys/time.h>
@@ -20,7 +21,8 @@ double SystemClock::monotonic() {
 }
 
 bool ManualClock::timeOfDay(TimeOfDay& out) {
-    if (failing_) return false;
+    // Beyond what the fields can hold counts as unreadable, not as overflow.
+    if (failing_ || !std::isfinite(wall_) || std::fabs(wall_) > 9.0e18) return false;
     double whole = std::floor(wall_);
     out.seconds = int64_t(whole);
     out.microseconds = int32_t(std::lround((wall_ - whole) * 1e6));
@@ -32,18 +34,18 @@ bool ManualClock::timeOfDay(TimeOfDay& out) {
 }
 
 namespace {
-Clock*& installed() {
-    static Clock* c = nullptr;
-    return c;
-}
+// Atomic: helper threads (the threaded director, loaders) read the clock too.
+std::atomic<Clock*> installed{nullptr};
 } // namespace
 
 Clock& clock() {
     static SystemClock system;
-    Clock* c = installed();
+    Clock* c = installed.load(std::memory_order_acquire);
     return c ? *c : system;
 }
 
-void setClock(Clock* c) { installed() = c; }
+void setClock(Clock* c) {
+    installed.store(c, std::memory_order_release);
+}
 
 } // namespace platform

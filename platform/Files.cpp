@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <mutex>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,11 +18,23 @@ std::mutex dirsMutex;
 std::string documentsDir;
 std::string resourcesDir;
 
+std::string homeDirectory() {
+    if (const char* home = std::getenv("HOME"); home && *home) return home;
+    // No HOME (a service, a stripped environment): the password database.
+    struct passwd entry {};
+    struct passwd* found = nullptr;
+    char buffer[4096];
+    if (::getpwuid_r(::getuid(), &entry, buffer, sizeof buffer, &found) == 0 && found &&
+        found->pw_dir && *found->pw_dir)
+        return found->pw_dir;
+    return ".";
+}
+
 std::string defaultDocuments() {
-    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg)
+    // Relative XDG paths are invalid and to be ignored.
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg == '/')
         return (fs::path(xdg) / "nebulark-skirmage").string();
-    const char* home = std::getenv("HOME");
-    return (fs::path(home && *home ? home : ".") / ".local/share/nebulark-skirmage").string();
+    return (fs::path(homeDirectory()) / ".local/share/nebulark-skirmage").string();
 }
 
 bool writeAll(int fd, const void* data, size_t size) {
@@ -83,7 +96,7 @@ std::string pathForResource(const std::string& name, const std::string& type) {
 }
 
 bool fileExists(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     return !path.empty() && ::stat(path.c_str(), &st) == 0;
 }
 
@@ -93,13 +106,15 @@ bool removeFile(const std::string& path) {
 }
 
 std::optional<std::vector<uint8_t>> readFile(const std::string& path, size_t maxBytes) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking so that opening a FIFO cannot hang; it is refused below.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return std::nullopt;
-    struct stat st{};
+    struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || size_t(st.st_size) > maxBytes) {
         ::close(fd);
         return std::nullopt;
     }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     std::vector<uint8_t> bytes;
     bytes.reserve(size_t(st.st_size));
     uint8_t buffer[65536];

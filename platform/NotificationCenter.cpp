@@ -13,8 +13,9 @@ void NotificationCenter::addObserver(const void* observer, NotificationSelector 
                                      std::optional<std::string> name, const Object* object) {
     if (!observer || !selector) return;
     if (name && name->empty()) name.reset();
-    entries_.push_back(
-        {observer, std::move(selector), std::move(name), object, std::make_shared<bool>(true)});
+    std::lock_guard lock(mutex_);
+    entries_.push_back({observer, std::move(selector), std::move(name), object,
+                        std::make_shared<std::atomic<bool>>(true)});
 }
 
 void NotificationCenter::removeObserver(const void* observer) {
@@ -24,9 +25,10 @@ void NotificationCenter::removeObserver(const void* observer) {
 void NotificationCenter::removeObserver(const void* observer, std::optional<std::string> name,
                                         const Object* object) {
     if (name && name->empty()) name.reset();
+    std::lock_guard lock(mutex_);
     std::erase_if(entries_, [&](const Entry& e) {
-        bool match = e.observer == observer && (!name || e.name == name) &&
-                     (!object || e.object == object);
+        bool match =
+            e.observer == observer && (!name || e.name == name) && (!object || e.object == object);
         if (match) *e.alive = false;
         return match;
     });
@@ -42,13 +44,22 @@ void NotificationCenter::postNotification(Notification* notification) {
     Ref<Notification> keep(notification);
     // Observers added while delivering wait for the next post; observers
     // removed while delivering are not called any more.
-    std::vector<Entry> snapshot = entries_;
+    std::vector<Entry> snapshot;
+    {
+        std::lock_guard lock(mutex_);
+        snapshot = entries_;
+    }
     for (const Entry& e : snapshot) {
         if (!*e.alive) continue;
         if (e.name && *e.name != notification->name()) continue;
         if (e.object && e.object != notification->object()) continue;
         e.selector(notification);
     }
+}
+
+size_t NotificationCenter::observerCount() const {
+    std::lock_guard lock(mutex_);
+    return entries_.size();
 }
 
 } // namespace platform

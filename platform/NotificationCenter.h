@@ -3,7 +3,9 @@
 #include "engine/support/Ref.h"
 #include "engine/support/Selector.h"
 
+#include <atomic>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,6 +27,8 @@ using NotificationSelector = Selector<void(Notification*)>;
 
 // Delivers named notifications synchronously, in the order observers were
 // added. Observers are not held: they remove themselves before they go.
+// Registration and posting may happen on any thread; observers are called on
+// the posting thread.
 class NotificationCenter {
 public:
     static NotificationCenter& defaultCenter();
@@ -43,7 +47,7 @@ public:
     void postNotificationName(const std::string& name, Object* object = nullptr);
     void postNotification(Notification* notification);
 
-    size_t observerCount() const { return entries_.size(); }
+    size_t observerCount() const;
 
 private:
     struct Entry {
@@ -51,8 +55,12 @@ private:
         NotificationSelector selector;
         std::optional<std::string> name;
         const Object* object;
-        std::shared_ptr<bool> alive;
+        // Cleared on removal, so a delivery already under way skips it.
+        std::shared_ptr<std::atomic<bool>> alive;
     };
+    // Held only while the list is read or changed, never while observers
+    // run, so that they may add, remove and post themselves.
+    mutable std::mutex mutex_;
     std::vector<Entry> entries_;
 };
 

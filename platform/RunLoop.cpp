@@ -15,10 +15,19 @@ RunLoop& RunLoop::main() {
     return loop;
 }
 
+namespace {
+// Negative and NaN delays mean "now"; an infinite one never comes.
+double sanitizedDelay(double seconds) {
+    return seconds > 0 ? seconds : 0.0;
+}
+} // namespace
+
 Ref<RunLoopTimer> RunLoop::scheduleTimer(double interval, bool repeats, Callback callback) {
     auto timer = make<RunLoopTimer>();
-    timer->callback_ = std::move(callback);
-    timer->interval_ = std::max(interval, 0.0);
+    timer->callback_ = std::make_shared<Callback>(std::move(callback));
+    // A repeating timer of no interval would keep the loop from ever waiting.
+    timer->interval_ =
+        repeats ? std::max(sanitizedDelay(interval), 1e-4) : sanitizedDelay(interval);
     timer->repeats_ = repeats;
     timer->fireAt_ = clock().monotonic() + timer->interval_;
     timers_.push_back(timer);
@@ -26,13 +35,13 @@ Ref<RunLoopTimer> RunLoop::scheduleTimer(double interval, bool repeats, Callback
 }
 
 void RunLoop::performAfterDelay(Ref<Object> target, double delay, Callback callback) {
-    delayed_.push_back({std::move(target), std::move(callback),
-                        clock().monotonic() + std::max(delay, 0.0)});
+    delayed_.push_back(
+        {std::move(target), std::move(callback), clock().monotonic() + sanitizedDelay(delay)});
 }
 
 Ref<RunLoopTimer> RunLoop::addDisplayLink(int frameInterval, Callback callback) {
     auto link = make<RunLoopTimer>();
-    link->callback_ = std::move(callback);
+    link->callback_ = std::make_shared<Callback>(std::move(callback));
     link->displayLink_ = true;
     link->repeats_ = true;
     link->frameInterval_ = std::max(frameInterval, 1);
@@ -55,22 +64,38 @@ void RunLoop::performOnMainThread(Callback callback, bool waitUntilDone) {
         if (source_) source_->wake();
         return;
     }
-    std::mutex doneMutex;
-    std::condition_variable doneCv;
-    bool done = false;
+    // The waiter is released when the call has run, and also when it never
+    // will: it threw, or reset() dropped it. Otherwise this thread would
+    // block for ever.
+    struct Waiter {
+        std::mutex mutex;
+        std::condition_variable cv;
+        bool done = false;
+        void release() {
+            std::lock_guard lock(mutex);
+            done = true;
+            cv.notify_all();
+        }
+    };
+    struct Release {
+        std::shared_ptr<Waiter> waiter;
+        explicit Release(std::shared_ptr<Waiter> w) : waiter(std::move(w)) {}
+        Release(const Release&) = delete;
+        ~Release() { waiter->release(); }
+    };
+    auto waiter = std::make_shared<Waiter>();
     {
         std::lock_guard lock(postedMutex_);
-        posted_.push_back([&] {
-            callback();
-            std::lock_guard l(doneMutex);
-            done = true;
-            doneCv.notify_all();
-        });
+        posted_.push_back(
+            [call = std::move(callback), release = std::make_shared<Release>(waiter)]() mutable {
+                auto done = std::move(release);
+                call();
+            });
     }
     postedCv_.notify_all();
     if (source_) source_->wake();
-    std::unique_lock lock(doneMutex);
-    doneCv.wait(lock, [&] { return done; });
+    std::unique_lock lock(waiter->mutex);
+    waiter->cv.wait(lock, [&] { return waiter->done; });
 }
 
 bool RunLoop::runPosted() {
@@ -79,7 +104,8 @@ bool RunLoop::runPosted() {
         std::lock_guard lock(postedMutex_);
         batch.swap(posted_);
     }
-    for (auto& call : batch) call();
+    for (auto& call : batch)
+        call();
     return !batch.empty();
 }
 
@@ -90,18 +116,20 @@ bool RunLoop::handleDue(double now) {
     std::vector<Ref<RunLoopTimer>> due;
     for (auto& t : timers_)
         if (t->valid_ && t->fireAt_ <= now) due.push_back(t);
-    std::sort(due.begin(), due.end(),
-              [](const auto& a, const auto& b) { return a->fireAt_ < b->fireAt_; });
+    // Equal times fire in the order the timers were scheduled.
+    std::stable_sort(due.begin(), due.end(),
+                     [](const auto& a, const auto& b) { return a->fireAt_ < b->fireAt_; });
     for (auto& t : due) {
         if (!t->valid_) continue;
+        auto callback = t->callback_;
         if (t->repeats_) {
             t->fireAt_ += t->interval_;
             if (t->fireAt_ <= now) t->fireAt_ = now + t->interval_;
         } else {
-            t->valid_ = false;
+            t->invalidate();
         }
         handled = true;
-        t->callback_();
+        (*callback)();
     }
     std::erase_if(timers_, [](const auto& t) { return !t->valid_; });
 
@@ -116,7 +144,12 @@ bool RunLoop::handleDue(double now) {
     }
     std::stable_sort(calls.begin(), calls.end(),
                      [](const auto& a, const auto& b) { return a.fireAt < b.fireAt; });
-    for (auto& c : calls) c.callback();
+    for (auto& c : calls) {
+        c.callback();
+        // The target is let go as soon as its call is done.
+        c.callback = nullptr;
+        c.target = nullptr;
+    }
     handled = handled || !calls.empty();
 
     std::erase_if(displayLinks_, [](const auto& l) { return !l->valid_; });
@@ -134,7 +167,8 @@ bool RunLoop::handleDue(double now) {
                 if (--l->refreshesLeft_ > 0) continue;
                 l->refreshesLeft_ = l->frameInterval_;
                 handled = true;
-                l->callback_();
+                auto callback = l->callback_;
+                (*callback)();
             }
         }
     }
@@ -145,29 +179,34 @@ double RunLoop::nextDeadline(double now) const {
     double deadline = std::numeric_limits<double>::infinity();
     for (auto& t : timers_)
         if (t->valid_) deadline = std::min(deadline, t->fireAt_);
-    for (auto& d : delayed_) deadline = std::min(deadline, d.fireAt);
+    for (auto& d : delayed_)
+        deadline = std::min(deadline, d.fireAt);
     bool anyLink = std::any_of(displayLinks_.begin(), displayLinks_.end(),
                                [](const auto& l) { return l->valid_; });
     if (anyLink) deadline = std::min(deadline, nextRefresh_ < 0 ? now : nextRefresh_);
     return deadline;
 }
 
-void RunLoop::wait(double seconds) {
-    if (seconds <= 0) return;
+void RunLoop::waitUntil(double deadline, double now) {
+    if (!(deadline > now)) return;
     if (virtualClock_) {
-        if (seconds != std::numeric_limits<double>::infinity()) {
-            virtualClock_->advance(seconds);
+        if (deadline != std::numeric_limits<double>::infinity()) {
+            // Land exactly on the deadline: now + (deadline - now) can fall
+            // an ulp short of it.
+            for (int i = 0; i < 4 && virtualClock_->monotonic() < deadline; ++i)
+                virtualClock_->advance(deadline - virtualClock_->monotonic());
             return;
         }
         // Nothing is scheduled: only another thread can give us work.
-        seconds = 0.01;
+        deadline = now + 0.01;
     }
+    double seconds = std::min(deadline - now, 0.1);
     if (source_ && !virtualClock_) {
-        source_->waitEvents(std::min(seconds, 0.1));
+        source_->waitEvents(seconds);
         return;
     }
     std::unique_lock lock(postedMutex_);
-    postedCv_.wait_for(lock, std::chrono::duration<double>(std::min(seconds, 0.1)),
+    postedCv_.wait_for(lock, std::chrono::duration<double>(seconds),
                        [&] { return !posted_.empty() || stopped_; });
 }
 
@@ -177,8 +216,7 @@ bool RunLoop::runEventSlice(double maxSeconds) {
     if (handled || stopped_) return handled;
 
     double now = clock().monotonic();
-    double until = std::min(nextDeadline(now), now + maxSeconds);
-    wait(until - now);
+    waitUntil(std::min(nextDeadline(now), now + maxSeconds), now);
 
     if (source_ && source_->pollEvents()) handled = true;
     if (handleDue(clock().monotonic())) handled = true;
@@ -187,7 +225,8 @@ bool RunLoop::runEventSlice(double maxSeconds) {
 
 void RunLoop::run() {
     stopped_ = false;
-    while (!stopped_) runEventSlice(1.0);
+    while (!stopped_)
+        runEventSlice(1.0);
 }
 
 void RunLoop::stop() {

@@ -2,10 +2,12 @@
 
 #include "engine/support/Ref.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -18,12 +20,19 @@ class ManualClock;
 // run loop. The loop holds it until it is invalidated (or, one-shot, fired).
 class RunLoopTimer : public Object {
 public:
-    void invalidate() { valid_ = false; }
+    // Also drops the callback, so that what it captured is released even
+    // while something still holds the timer.
+    void invalidate() {
+        valid_ = false;
+        callback_.reset();
+    }
     bool isValid() const { return valid_; }
 
 private:
     friend class RunLoop;
-    std::function<void()> callback_;
+    // Shared so that a firing keeps it alive when the callback invalidates
+    // its own timer.
+    std::shared_ptr<std::function<void()>> callback_;
     double interval_ = 0;   // seconds; display links: unused
     double fireAt_ = 0;     // monotonic seconds
     int frameInterval_ = 0; // display links: refreshes between calls (>= 1)
@@ -57,7 +66,7 @@ public:
     static RunLoop& main();
 
     // Fires `callback` every `interval` seconds (or once). Missed firings are
-    // skipped, not queued up.
+    // skipped, not queued up. Repeating intervals are at least 0.1 ms.
     Ref<RunLoopTimer> scheduleTimer(double interval, bool repeats, Callback callback);
 
     // Calls `callback` once after `delay` seconds, holding `target` alive until
@@ -86,8 +95,11 @@ public:
 
     void setEventSource(EventSource* source) { source_ = source; }
 
-    // Display refreshes happen every `seconds` of monotonic time (1/60 s).
-    void setRefreshPeriod(double seconds) { refreshPeriod_ = seconds; }
+    // Display refreshes happen every `seconds` of monotonic time (1/60 s);
+    // periods that are not positive are ignored.
+    void setRefreshPeriod(double seconds) {
+        if (seconds > 0 && seconds < 1e9) refreshPeriod_ = seconds;
+    }
     double refreshPeriod() const { return refreshPeriod_; }
     uint64_t refreshCount() const { return refreshCount_; }
 
@@ -104,7 +116,7 @@ private:
     bool handleDue(double now);
     bool runPosted();
     double nextDeadline(double now) const;
-    void wait(double seconds);
+    void waitUntil(double deadline, double now);
 
     std::thread::id mainThread_;
     EventSource* source_ = nullptr;
@@ -126,7 +138,7 @@ private:
     double refreshPeriod_ = 1.0 / 60.0;
     double nextRefresh_ = -1;
     uint64_t refreshCount_ = 0;
-    bool stopped_ = false;
+    std::atomic<bool> stopped_ = false;
 };
 
 } // namespace platform
