@@ -842,7 +842,7 @@ private:
             if (!len || *len > table_ / refSize_ || !has(at, *len * refSize_) || !spend(*len))
                 return std::nullopt;
             PlistValue::Array array;
-            array.reserve(size_t(*len));
+            array.reserve(size_t(std::min<uint64_t>(*len, 4096)));
             for (uint64_t k = 0; k < *len; ++k) {
                 auto v = object(be(b_ + at + k * refSize_, refSize_), depth + 1);
                 if (!v) return std::nullopt;

@@ -72,18 +72,23 @@ private:
 
 using PlistDictionary = PlistValue::Dictionary;
 
-// Parses an XML property list (binary ones too, when the parser supports
-// them). Nothing for malformed input, of any kind and size.
+// Parses an XML property list, or a binary one ("bplist00"). Nothing for
+// malformed input of any kind and size: bad syntax or encoding, integers
+// beyond 64 bits, impossible dates, nesting deeper than 256 levels. Of
+// duplicate dictionary keys the last one counts.
 std::optional<PlistValue> parsePropertyList(const uint8_t* bytes, size_t size);
 
-// The XML form of `value`, with the standard header and document type.
+// The XML form of `value`, with the standard header and document type,
+// tab-indented. Reals are written so that they read back exactly; dates in
+// whole seconds; bytes of strings that are not UTF-8 become U+FFFD.
 std::string propertyListXml(const PlistValue& value);
 
 // The dictionary stored at `path`; nothing when the file is missing,
 // unreadable, damaged or does not hold a dictionary.
 std::optional<PlistDictionary> readDictionary(const std::string& path);
 
-// Writes `dictionary` as an XML plist, atomically. False when it could not.
+// Writes `dictionary` as an XML plist, atomically. False when it could not
+// (the old file, if any, is then unchanged).
 bool writeDictionary(const PlistDictionary& dictionary, const std::string& path);
 
 } // namespace platform

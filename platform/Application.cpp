@@ -1,0 +1,214 @@
+#include "platform/Application.h"
+
+#include "engine/support/Log.h"
+#include "platform/Accelerometer.h"
+#include "platform/Clock.h"
+#include "platform/Files.h"
+#include "platform/Random.h"
+#include "platform/RunLoop.h"
+#include "platform/Script.h"
+#include "platform/TouchInput.h"
+#include "platform/Window.h"
+#include "platform/sdl/SdlEvents.h"
+
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <unistd.h>
+
+namespace platform {
+
+Application& Application::shared() {
+    static Application app;
+    return app;
+}
+
+namespace {
+
+// Every frame of a --fixed-dt run advances this clock by exactly dt.
+ManualClock fixedClock;
+
+bool prepareDocuments(std::string& error) {
+    std::string dir = documentsDirectory();
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    if (!std::filesystem::is_directory(dir) || ::access(dir.c_str(), W_OK) != 0) {
+        error = "the Documents directory '" + dir + "' cannot be created or written";
+        return false;
+    }
+    return true;
+}
+
+double wallSeconds() {
+    TimeOfDay t;
+    if (!clock().timeOfDay(t)) return 0;
+    return double(t.seconds) + t.microseconds / 1e6;
+}
+
+} // namespace
+
+TouchInput* Application::touchInput() {
+    Window* window = Window::main();
+    if (!window) return nullptr;
+    if (!touchInput_ || rootView_ != window) {
+        touchInput_ = std::make_unique<TouchInput>(window);
+        rootView_ = window;
+    }
+    return touchInput_.get();
+}
+
+int Application::run(const Options& opts, ApplicationDelegate& delegate) {
+    Options resolved = opts;
+    if (noDisplay()) resolved.headless = true;
+    setOptions(resolved);
+    if (!resolved.documents.empty()) setDocumentsDirectory(resolved.documents);
+    if (!resolved.resources.empty()) setResourceDirectory(resolved.resources);
+
+    std::string error;
+    if (!prepareDocuments(error)) {
+        std::fprintf(stderr, "nebulark: %s\n", error.c_str());
+        return 2;
+    }
+    if (!resolved.script.empty()) {
+        auto script = Script::load(resolved.script, error);
+        if (!script) {
+            std::fprintf(stderr, "nebulark: %s\n", error.c_str());
+            return 2;
+        }
+        script_ = std::make_unique<Script>(std::move(*script));
+    }
+
+    uint32_t seed = resolved.seed ? *resolved.seed : uint32_t(std::time(nullptr));
+    srandom(seed);
+    seedArc4random(seed);
+
+    RunLoop& loop = RunLoop::main();
+    if (resolved.fixedDt > 0) {
+        fixedClock = ManualClock(double(std::time(nullptr)));
+        setClock(&fixedClock);
+        loop.setVirtualClock(&fixedClock);
+        loop.setRefreshPeriod(resolved.fixedDt);
+    }
+
+    SdlEventSource events;
+    loop.setEventSource(&events);
+    delegate_ = &delegate;
+    active_ = true;
+    terminating_ = false;
+    startMonotonic_ = clock().monotonic();
+    lastMonotonic_ = startMonotonic_;
+    lastWall_ = wallSeconds();
+
+    delegate.applicationDidFinishLaunching();
+    if (Window* w = Window::main())
+        w->setPresentObserver([this](uint64_t frame) { frameDone(frame); });
+    else if (!terminating_) {
+        std::fprintf(stderr, "nebulark: no window could be opened\n");
+        exitCode_ = 1;
+        terminating_ = true;
+    }
+    if (!terminating_) loop.run();
+
+    loop.setEventSource(nullptr);
+    loop.setVirtualClock(nullptr);
+    if (clock().monotonic() == fixedClock.monotonic()) setClock(nullptr);
+    touchInput_.reset();
+    delegate_ = nullptr;
+    return exitCode_;
+}
+
+void Application::terminate() {
+    if (terminating_) return;
+    terminating_ = true;
+    if (!options().screenshot.empty()) writeScreenshot(options().screenshot);
+    if (touchInput_) touchInput_->cancelAll();
+    if (delegate_) delegate_->applicationWillTerminate();
+    RunLoop::main().stop();
+}
+
+void Application::setActive(bool active) {
+    if (active == active_) return;
+    active_ = active;
+    if (!delegate_) return;
+    if (active)
+        delegate_->applicationDidBecomeActive();
+    else
+        delegate_->applicationWillResignActive();
+}
+
+void Application::checkClockJump() {
+    double wall = wallSeconds();
+    double mono = clock().monotonic();
+    double drift = (wall - lastWall_) - (mono - lastMonotonic_);
+    lastWall_ = wall;
+    lastMonotonic_ = mono;
+    if (std::fabs(drift) > 1.0 && delegate_) delegate_->applicationSignificantTimeChange();
+}
+
+void Application::playScript(uint64_t frame) {
+    if (!script_) return;
+    for (const ScriptEvent& e : script_->due(frame, clock().monotonic() - startMonotonic_)) {
+        TouchInput* touches = touchInput();
+        Point p(e.x, e.y);
+        switch (e.kind) {
+        case ScriptEvent::Kind::TouchDown:
+            if (touches) touches->began(1000 + e.touchId, p);
+            break;
+        case ScriptEvent::Kind::TouchMove:
+            if (touches) touches->moved(1000 + e.touchId, p);
+            break;
+        case ScriptEvent::Kind::TouchUp:
+            if (touches) touches->ended(1000 + e.touchId, p);
+            break;
+        case ScriptEvent::Kind::TouchCancel:
+            if (touches) touches->cancelled(1000 + e.touchId);
+            break;
+        case ScriptEvent::Kind::Tilt: {
+            Acceleration a;
+            a.x = e.x;
+            a.y = e.y;
+            a.z = e.hasZ ? e.z : -std::sqrt(std::max(0.0, 1.0 - a.x * a.x - a.y * a.y));
+            Accelerometer::sharedAccelerometer().setScriptedTilt(a);
+            break;
+        }
+        case ScriptEvent::Kind::TiltOff:
+            Accelerometer::sharedAccelerometer().setScriptedTilt(std::nullopt);
+            break;
+        case ScriptEvent::Kind::Key:
+            SdlEventSource::handleKey(e.key, e.keyDown);
+            break;
+        case ScriptEvent::Kind::Screenshot:
+            // The picture of the frame drawn next.
+            pendingScreenshots_.push_back(e.path);
+            break;
+        case ScriptEvent::Kind::Quit:
+            terminate();
+            break;
+        }
+    }
+}
+
+void Application::frameDone(uint64_t frame) {
+    for (const std::string& path : std::exchange(pendingScreenshots_, {}))
+        writeScreenshot(path);
+    if (options().frames > 0 && int64_t(frame) >= options().frames) terminate();
+}
+
+void Application::writeScreenshot(const std::string& path) {
+    Window* window = Window::main();
+    Image image = window ? window->lastFrame() : Image();
+    if (image.rgba.empty()) {
+        ccLog("screenshot: no frame was drawn, nothing written to %s", path.c_str());
+        return;
+    }
+    std::error_code ec;
+    auto parent = std::filesystem::path(path).parent_path();
+    if (!parent.empty()) std::filesystem::create_directories(parent, ec);
+    if (writePng(path, image))
+        std::printf("screenshot: %s (%d x %d)\n", path.c_str(), image.width, image.height);
+    else
+        ccLog("screenshot: cannot write %s", path.c_str());
+}
+
+} // namespace platform

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "platform/Options.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+class Script;
+class TouchInput;
+
+// The program's lifecycle callbacks, all on the main thread.
+class ApplicationDelegate {
+public:
+    virtual ~ApplicationDelegate() = default;
+    virtual void applicationDidFinishLaunching() {}
+    // The window lost the focus, and got it back.
+    virtual void applicationWillResignActive() {}
+    virtual void applicationDidBecomeActive() {}
+    // The window was closed or the process was asked to stop (SIGINT,
+    // SIGTERM, --frames reached, a script's quit).
+    virtual void applicationWillTerminate() {}
+    // SIGUSR1.
+    virtual void applicationDidReceiveMemoryWarning() {}
+    // The wall clock jumped by more than a second against the monotonic one.
+    virtual void applicationSignificantTimeChange() {}
+};
+
+// Runs the program: sets up the platform from the options, launches the
+// delegate, runs the main loop until termination.
+class Application {
+public:
+    static Application& shared();
+
+    // Returns the process exit code.
+    int run(const Options& options, ApplicationDelegate& delegate);
+    // Ends the run after the delegate's applicationWillTerminate.
+    void terminate();
+    bool isActive() const { return active_; }
+    ApplicationDelegate* delegate() const { return delegate_; }
+
+    // Used by the event source.
+    void setActive(bool active);
+    void checkClockJump();
+    void playScript(uint64_t frame);
+    TouchInput* touchInput();
+
+private:
+    Application() = default;
+    void frameDone(uint64_t frame);
+    void writeScreenshot(const std::string& path);
+
+    ApplicationDelegate* delegate_ = nullptr;
+    bool active_ = true;
+    bool terminating_ = false;
+    int exitCode_ = 0;
+    double startMonotonic_ = 0;
+    double lastWall_ = 0, lastMonotonic_ = 0;
+    std::unique_ptr<Script> script_;
+    std::unique_ptr<TouchInput> touchInput_;
+    std::vector<std::string> pendingScreenshots_;
+    void* rootView_ = nullptr;
+};
+
+} // namespace platform

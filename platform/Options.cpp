@@ -1,0 +1,141 @@
+#include "platform/Options.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+
+namespace platform {
+
+namespace {
+
+Options current;
+
+template <class T>
+bool parseNumber(std::string_view text, T& out) {
+    if (text.empty()) return false;
+    if constexpr (std::is_floating_point_v<T>) {
+        // from_chars for floating point is complete in this standard library.
+        auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
+        return ec == std::errc() && end == text.data() + text.size() && std::isfinite(out);
+    } else {
+        auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
+        return ec == std::errc() && end == text.data() + text.size();
+    }
+}
+
+} // namespace
+
+std::string usage() {
+    return "usage: nebulark [options]\n"
+           "\n"
+           "  --headless          run without a window (automatic when there is no display)\n"
+           "  --scale N           window pixels per point (default: fit the desktop;\n"
+           "                      1 when headless)\n"
+           "  --fullscreen        start in full screen (F11 toggles)\n"
+           "  --frames N          quit after N frames\n"
+           "  --fixed-dt S        every frame advances exactly S seconds (repeatable runs)\n"
+           "  --screenshot PATH   write the last frame as a PNG file on exit\n"
+           "  --script FILE       play scripted input (see README)\n"
+           "  --documents DIR     where saved games and settings live\n"
+           "  --resources DIR     where the game's images, fonts and sounds are\n"
+           "  --seed N            seed the random sources (default: the time)\n"
+           "  --demo NAME         run a demo scene instead of the game\n"
+           "  --help              show this text\n";
+}
+
+bool parseOptions(int argc, const char* const* argv, Options& out, std::string& error) {
+    out = Options();
+    for (int i = 1; i < argc; ++i) {
+        std::string_view arg = argv[i];
+        std::string_view value;
+        bool hasInlineValue = false;
+        if (auto eq = arg.find('='); arg.starts_with("--") && eq != std::string_view::npos) {
+            value = arg.substr(eq + 1);
+            arg = arg.substr(0, eq);
+            hasInlineValue = true;
+        }
+        auto takesValue = [&](std::string_view& v) {
+            if (hasInlineValue) {
+                v = value;
+                return true;
+            }
+            if (i + 1 >= argc) {
+                error = "option " + std::string(arg) + " needs a value";
+                return false;
+            }
+            v = argv[++i];
+            return true;
+        };
+        auto noValue = [&] {
+            if (!hasInlineValue) return true;
+            error = "option " + std::string(arg) + " takes no value";
+            return false;
+        };
+        auto bad = [&](std::string_view what) {
+            error = "option " + std::string(arg) + ": " + std::string(what) + ", got '" +
+                    std::string(value) + "'";
+            return false;
+        };
+
+        if (arg == "--help" || arg == "-h") {
+            if (!noValue()) return false;
+            out.help = true;
+        } else if (arg == "--headless") {
+            if (!noValue()) return false;
+            out.headless = true;
+        } else if (arg == "--fullscreen") {
+            if (!noValue()) return false;
+            out.fullscreen = true;
+        } else if (arg == "--scale") {
+            if (!takesValue(value)) return false;
+            if (!parseNumber(value, out.scale) || out.scale < 1 || out.scale > 16)
+                return bad("expected a number from 1 to 16");
+        } else if (arg == "--frames") {
+            if (!takesValue(value)) return false;
+            if (!parseNumber(value, out.frames) || out.frames < 1)
+                return bad("expected a whole number of at least 1");
+        } else if (arg == "--fixed-dt") {
+            if (!takesValue(value)) return false;
+            if (!parseNumber(value, out.fixedDt) || out.fixedDt <= 0 || out.fixedDt > 10)
+                return bad("expected seconds above 0 and at most 10");
+        } else if (arg == "--seed") {
+            if (!takesValue(value)) return false;
+            uint32_t seed = 0;
+            if (!parseNumber(value, seed))
+                return bad("expected a whole number from 0 to 4294967295");
+            out.seed = seed;
+        } else if (arg == "--screenshot" || arg == "--script" || arg == "--documents" ||
+                   arg == "--resources" || arg == "--demo") {
+            if (!takesValue(value)) return false;
+            if (value.empty()) return bad("expected a non-empty value");
+            std::string v(value);
+            if (arg == "--screenshot") out.screenshot = v;
+            if (arg == "--script") out.script = v;
+            if (arg == "--documents") out.documents = v;
+            if (arg == "--resources") out.resources = v;
+            if (arg == "--demo") out.demo = v;
+        } else {
+            error = "unknown option '" + std::string(argv[i]) + "' (see --help)";
+            return false;
+        }
+    }
+    return true;
+}
+
+bool noDisplay() {
+    const char* x = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return !(x && *x) && !(wayland && *wayland);
+}
+
+const Options& options() {
+    return current;
+}
+
+void setOptions(const Options& options) {
+    current = options;
+}
+
+} // namespace platform

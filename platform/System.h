@@ -1,0 +1,24 @@
+#pragma once
+
+#include "engine/support/Geometry.h"
+
+#include <string>
+
+namespace platform {
+
+// The platform's system version string, "3.1" on the desktop; tests may set
+// another.
+std::string systemVersion();
+void setSystemVersion(std::string version);
+
+// The status bar. The desktop shows none: its frame is empty, but the
+// orientation asked for is remembered.
+struct StatusBar {
+    static int orientation();
+    static void setOrientation(int orientation, bool animated);
+    static Rect frame();
+    static bool hidden();
+    static void setHidden(bool hidden, bool animated);
+};
+
+} // namespace platform

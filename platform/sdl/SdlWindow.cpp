@@ -1,0 +1,296 @@
+#include "platform/sdl/SdlWindow.h"
+
+#include "engine/support/Log.h"
+#include "platform/Options.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <dlfcn.h>
+#include <link.h>
+
+namespace platform {
+
+namespace {
+Window* mainWindow = nullptr;
+
+bool initVideo() {
+    if (SDL_WasInit(SDL_INIT_VIDEO)) return true;
+    if (options().headless) SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
+    SDL_SetHint(SDL_HINT_MOUSE_TOUCH_EVENTS, "0");
+    SDL_SetHint(SDL_HINT_TOUCH_MOUSE_EVENTS, "0");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        ccLog("Window: cannot start the video system: %s", SDL_GetError());
+        return false;
+    }
+    return true;
+}
+
+// Under the leak checker, GL driver libraries must stay loaded until the
+// process ends: once unloaded, the caches they keep for the whole process
+// can no longer be told apart from our own leaks.
+void pinDriverLibraries() {
+#if defined(__SANITIZE_ADDRESS__)
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, size_t, void*) {
+            const char* name = info->dlpi_name;
+            if (name && (std::strstr(name, "_dri") || std::strstr(name, "mesa") ||
+                         std::strstr(name, "LLVM") || std::strstr(name, "gallium") ||
+                         std::strstr(name, "libEGL") || std::strstr(name, "libGLES")))
+                dlopen(name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+            return 0;
+        },
+        nullptr);
+#endif
+}
+
+float chooseScale(Rect frame) {
+    if (options().scale > 0) return options().scale;
+    if (options().headless) return 1;
+    SDL_Rect usable{};
+    if (SDL_GetDisplayUsableBounds(0, &usable) != 0 || frame.size.width <= 0 ||
+        frame.size.height <= 0)
+        return 1;
+    float fit = std::min(usable.w * 0.9f / frame.size.width, usable.h * 0.9f / frame.size.height);
+    return std::max(1.0f, std::floor(fit));
+}
+} // namespace
+
+Window* Window::main() { return mainWindow; }
+
+Window::Window(Rect frame) : View(frame) {}
+
+Window::~Window() {
+    if (mainWindow == this) mainWindow = nullptr;
+}
+
+void Window::didPresent() {
+    ++presentedFrames_;
+    if (presentObserver_) presentObserver_(presentedFrames_);
+}
+
+Ref<Window> Window::create(Rect frame) { return SdlWindow::create(frame); }
+
+Ref<Window> SdlWindow::create(Rect frame) {
+    if (mainWindow) {
+        ccLog("Window: the application has a window already");
+        return nullptr;
+    }
+    if (!initVideo()) return nullptr;
+    float scale = chooseScale(frame);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_ES);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 1);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
+    if (!options().headless) flags |= SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
+    int w = int(std::lround(frame.size.width * scale));
+    int h = int(std::lround(frame.size.height * scale));
+    SDL_Window* window = SDL_CreateWindow("Nebulark Skirmage", SDL_WINDOWPOS_CENTERED,
+                                          SDL_WINDOWPOS_CENTERED, w, h, flags);
+    if (!window) {
+        ccLog("Window: cannot create the window: %s", SDL_GetError());
+        return nullptr;
+    }
+    SDL_SetWindowMinimumSize(window, int(frame.size.width / 2), int(frame.size.height / 2));
+    void* context = SDL_GL_CreateContext(window);
+    if (!context) {
+        ccLog("Window: cannot create an OpenGL ES 1.1 context: %s", SDL_GetError());
+        SDL_DestroyWindow(window);
+        return nullptr;
+    }
+    pinDriverLibraries();
+    Ref<SdlWindow> made = Ref<SdlWindow>::adopt(new SdlWindow(frame, window, context, scale));
+    if (!made->context_->makeCurrent() || !loadFramebufferFunctions()) {
+        ccLog("Window: the GL driver has no framebuffer objects");
+        return nullptr;
+    }
+    // Swap with the display's refresh where the driver can; headless there
+    // is no display to wait for.
+    SDL_GL_SetSwapInterval(options().headless ? 0 : 1);
+    mainWindow = made.get();
+    return made;
+}
+
+SdlWindow::SdlWindow(Rect frame, SDL_Window* window, void* context, float scale)
+    : Window(frame), window_(window), context_(make<SdlGLContext>(window, context, true)),
+      baseScale_(scale) {}
+
+SdlWindow::~SdlWindow() {
+    if (mainWindow == this) mainWindow = nullptr;
+    context_ = nullptr;
+    GLContext::clearCurrent();
+    SDL_DestroyWindow(window_);
+}
+
+void SdlWindow::makeKeyAndVisible() {
+    SDL_ShowWindow(window_);
+    if (options().fullscreen) setFullscreen(true);
+}
+
+float SdlWindow::scale() const {
+    int w = 0, h = 0;
+    SDL_GL_GetDrawableSize(window_, &w, &h);
+    Size s = frame().size;
+    if (s.width <= 0 || s.height <= 0 || w <= 0 || h <= 0) return baseScale_;
+    return std::min(w / s.width, h / s.height);
+}
+
+void SdlWindow::setFullscreen(bool on) {
+    if (SDL_SetWindowFullscreen(window_, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) == 0)
+        fullscreen_ = on;
+}
+
+void SdlWindow::contentRect(int dw, int dh, float& x, float& y, float& w, float& h) const {
+    Size s = frame().size;
+    float k = std::min(dw / s.width, dh / s.height);
+    // Whole multiples keep pixels crisp; the rest of the window stays black.
+    if (k >= 1) k = std::floor(k + 1e-4f);
+    w = s.width * k;
+    h = s.height * k;
+    x = std::floor((dw - w) / 2);
+    y = std::floor((dh - h) / 2);
+}
+
+Point SdlWindow::pointFromPixel(float px, float py) const {
+    int ww = 0, wh = 0, dw = 0, dh = 0;
+    SDL_GetWindowSize(window_, &ww, &wh);
+    SDL_GL_GetDrawableSize(window_, &dw, &dh);
+    // Mouse positions come in window coordinates, which differ from drawable
+    // pixels on high-density screens.
+    if (ww > 0 && wh > 0) {
+        px *= float(dw) / float(ww);
+        py *= float(dh) / float(wh);
+    }
+    float x, y, w, h;
+    contentRect(dw, dh, x, y, w, h);
+    Size s = frame().size;
+    return Point((px - x) * s.width / w, (py - y) * s.height / h);
+}
+
+void SdlWindow::forgetSurface(const GLSurface* surface) {
+    if (lastSurface_ == surface) lastSurface_ = nullptr;
+}
+
+void SdlWindow::present(View* view, const GLSurface& surface) {
+    context_->makeCurrent();
+    int dw = 0, dh = 0;
+    SDL_GL_GetDrawableSize(window_, &dw, &dh);
+    float cx, cy, cw, ch;
+    contentRect(dw, dh, cx, cy, cw, ch);
+    float k = cw / frame().size.width;
+    Point origin = view ? view->originInWindow() : Point();
+    // The view's rectangle in drawable pixels, GL orientation (y up).
+    float x0 = cx + origin.x * k;
+    float x1 = x0 + float(surface.width()) * k;
+    float yTop = cy + origin.y * k;
+    float y1 = float(dh) - yTop;
+    float y0 = y1 - float(surface.height()) * k;
+
+    // Save what the frame's drawing relies on; the composition below must be
+    // invisible to it.
+    GLuint previousFramebuffer = boundFramebuffer();
+    GLint viewport[4], texture = 0, arrayBuffer = 0, envMode = 0;
+    GLfloat clearColor[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &texture);
+    glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &arrayBuffer);
+    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &envMode);
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clearColor);
+    const GLenum caps[] = {GL_TEXTURE_2D, GL_BLEND,    GL_DEPTH_TEST, GL_SCISSOR_TEST,
+                           GL_ALPHA_TEST, GL_LIGHTING, GL_CULL_FACE,  GL_FOG};
+    GLboolean capOn[std::size(caps)];
+    for (size_t i = 0; i < std::size(caps); ++i) capOn[i] = glIsEnabled(caps[i]);
+    const GLenum arrays[] = {GL_VERTEX_ARRAY, GL_TEXTURE_COORD_ARRAY, GL_COLOR_ARRAY,
+                             GL_NORMAL_ARRAY, GL_POINT_SIZE_ARRAY_OES};
+    GLboolean arrayOn[std::size(arrays)];
+    for (size_t i = 0; i < std::size(arrays); ++i) arrayOn[i] = glIsEnabled(arrays[i]);
+    GLfloat color[4];
+    glGetFloatv(GL_CURRENT_COLOR, color);
+
+    bindWindowFramebuffer();
+    glViewport(0, 0, dw, dh);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    for (GLenum c : caps) glDisable(c);
+    for (GLenum a : arrays) glDisableClientState(a);
+    glEnable(GL_TEXTURE_2D);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    glBindTexture(GL_TEXTURE_2D, surface.colorBuffer());
+    bool crisp = std::fabs(k - std::round(k)) < 1e-4f;
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, crisp ? GL_NEAREST : GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, crisp ? GL_NEAREST : GL_LINEAR);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    glColor4f(1, 1, 1, 1);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrthof(0, float(dw), 0, float(dh), -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    const GLfloat vertices[] = {x0, y0, x1, y0, x0, y1, x1, y1};
+    const GLfloat texCoords[] = {0, 0, 1, 0, 0, 1, 1, 1};
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glVertexPointer(2, GL_FLOAT, 0, vertices);
+    glTexCoordPointer(2, GL_FLOAT, 0, texCoords);
+    glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+
+    SDL_GL_SwapWindow(window_);
+
+    for (size_t i = 0; i < std::size(caps); ++i)
+        if (capOn[i]) glEnable(caps[i]);
+    for (size_t i = 0; i < std::size(arrays); ++i)
+        if (arrayOn[i]) glEnableClientState(arrays[i]);
+    glColor4f(color[0], color[1], color[2], color[3]);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, envMode);
+    glBindTexture(GL_TEXTURE_2D, GLuint(texture));
+    glBindBuffer(GL_ARRAY_BUFFER, GLuint(arrayBuffer));
+    glClearColor(clearColor[0], clearColor[1], clearColor[2], clearColor[3]);
+    glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
+    bindFramebuffer(previousFramebuffer);
+    lastSurface_ = &surface;
+    didPresent();
+}
+
+Image SdlWindow::lastFrame() {
+    Image image;
+    if (!lastSurface_) return image;
+    context_->makeCurrent();
+    std::vector<uint8_t> pixels = lastSurface_->readPixels();
+    int k = std::max(1, int(std::lround(baseScale_)));
+    int sw = lastSurface_->width(), sh = lastSurface_->height();
+    image.width = sw * k;
+    image.height = sh * k;
+    image.rgba.resize(size_t(image.width) * size_t(image.height) * 4);
+    for (int y = 0; y < image.height; ++y) {
+        const uint8_t* src = pixels.data() + size_t(y / k) * size_t(sw) * 4;
+        uint8_t* dst = image.rgba.data() + size_t(y) * size_t(image.width) * 4;
+        for (int x = 0; x < image.width; ++x) {
+            const uint8_t* p = src + size_t(x / k) * 4;
+            dst[x * 4 + 0] = p[0];
+            dst[x * 4 + 1] = p[1];
+            dst[x * 4 + 2] = p[2];
+            // The surface is opaque on screen, whatever its alpha says.
+            dst[x * 4 + 3] = 255;
+        }
+    }
+    return image;
+}
+
+void forgetPresentedSurface(const GLSurface* surface) {
+    if (auto* w = dynamic_cast<SdlWindow*>(Window::main())) w->forgetSurface(surface);
+}
+
+} // namespace platform
