@@ -5,10 +5,10 @@
 namespace platform {
 
 inline constexpr const char* kApplicationWillResignActiveNotification =
-    "UIApplicationWillResignActiveNotification";
+    "ApplicationWillResignActive";
 inline constexpr const char* kApplicationDidBecomeActiveNotification =
-    "UIApplicationDidBecomeActiveNotification";
+    "ApplicationDidBecomeActive";
 inline constexpr const char* kApplicationWillTerminateNotification =
-    "UIApplicationWillTerminateNotification";
+    "ApplicationWillTerminate";
 
 } // namespace platform
