@@ -2,8 +2,10 @@
 
 #include "engine/support/Log.h"
 #include "platform/Accelerometer.h"
+#include "platform/AppNotifications.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
+#include "platform/NotificationCenter.h"
 #include "platform/Random.h"
 #include "platform/RunLoop.h"
 #include "platform/Script.h"
@@ -124,17 +126,22 @@ void Application::terminate() {
     if (!options().screenshot.empty()) writeScreenshot(options().screenshot);
     if (touchInput_) touchInput_->cancelAll();
     if (delegate_) delegate_->applicationWillTerminate();
+    NotificationCenter::defaultCenter().postNotificationName(
+        kApplicationWillTerminateNotification);
     RunLoop::main().stop();
 }
 
 void Application::setActive(bool active) {
     if (active == active_) return;
     active_ = active;
-    if (!delegate_) return;
-    if (active)
-        delegate_->applicationDidBecomeActive();
-    else
-        delegate_->applicationWillResignActive();
+    auto& center = NotificationCenter::defaultCenter();
+    if (active) {
+        if (delegate_) delegate_->applicationDidBecomeActive();
+        center.postNotificationName(kApplicationDidBecomeActiveNotification);
+    } else {
+        if (delegate_) delegate_->applicationWillResignActive();
+        center.postNotificationName(kApplicationWillResignActiveNotification);
+    }
 }
 
 void Application::checkClockJump() {

@@ -71,14 +71,11 @@ SdlGLContext::SdlGLContext(SDL_Window* window, void* context, bool owned)
 SdlGLContext::~SdlGLContext() {
     if (current() == this) setCurrent(nullptr);
     if (owned_ && context_) SDL_GL_DeleteContext(context_);
+    if (ownWindow_) SDL_DestroyWindow(window_);
 }
 
 bool SdlGLContext::makeCurrent() {
-    // Contexts of other threads have no surface of their own: they are made
-    // current without one (surfaceless), which is all texture uploads need.
-    SDL_Window* target = window_;
-    if (!mainThreadContext_) target = nullptr;
-    if (SDL_GL_MakeCurrent(target, context_) != 0) {
+    if (SDL_GL_MakeCurrent(window_, context_) != 0) {
         ccLog("GL context: %s", SDL_GetError());
         return false;
     }
@@ -87,10 +84,20 @@ bool SdlGLContext::makeCurrent() {
 }
 
 Ref<GLContext> SdlGLContext::createSharedContext() {
+    // A surface can be current on one thread only, so the new context gets a
+    // tiny hidden window of its own to be current with.
+    SDL_Window* own = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    if (!own) {
+        ccLog("GL context: cannot make a surface for a shared context: %s", SDL_GetError());
+        return nullptr;
+    }
     GLContext* previous = current();
-    if (!makeCurrent()) return nullptr;
+    if (!makeCurrent()) {
+        SDL_DestroyWindow(own);
+        return nullptr;
+    }
     SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 1);
-    void* shared = SDL_GL_CreateContext(window_);
+    void* shared = SDL_GL_CreateContext(own);
     SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 0);
     // Creating a context makes it current; give the caller's back.
     if (previous)
@@ -99,10 +106,11 @@ Ref<GLContext> SdlGLContext::createSharedContext() {
         makeCurrent();
     if (!shared) {
         ccLog("GL context: cannot share: %s", SDL_GetError());
+        SDL_DestroyWindow(own);
         return nullptr;
     }
-    auto context = make<SdlGLContext>(window_, shared, true);
-    context->mainThreadContext_ = false;
+    auto context = make<SdlGLContext>(own, shared, true);
+    context->ownWindow_ = true;
     return context;
 }
 

@@ -26,7 +26,7 @@ private:
     SDL_Window* window_;
     void* context_;
     bool owned_;
-    bool mainThreadContext_ = true;
+    bool ownWindow_ = false;
 };
 
 } // namespace platform

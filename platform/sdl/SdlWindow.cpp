@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <dlfcn.h>
 #include <link.h>
@@ -23,6 +24,8 @@ bool initVideo() {
         ccLog("Window: cannot start the video system: %s", SDL_GetError());
         return false;
     }
+    static bool quitAtExit = (std::atexit(SDL_Quit), true);
+    (void)quitAtExit;
     return true;
 }
 
@@ -250,9 +253,9 @@ void SdlWindow::present(View* view, const GLSurface& surface) {
     SDL_GL_SwapWindow(window_);
 
     for (size_t i = 0; i < std::size(caps); ++i)
-        if (capOn[i]) glEnable(caps[i]);
+        capOn[i] ? glEnable(caps[i]) : glDisable(caps[i]);
     for (size_t i = 0; i < std::size(arrays); ++i)
-        if (arrayOn[i]) glEnableClientState(arrays[i]);
+        arrayOn[i] ? glEnableClientState(arrays[i]) : glDisableClientState(arrays[i]);
     glColor4f(color[0], color[1], color[2], color[3]);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, envMode);
     glBindTexture(GL_TEXTURE_2D, GLuint(texture));
