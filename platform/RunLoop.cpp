@@ -223,6 +223,14 @@ bool RunLoop::runEventSlice(double maxSeconds) {
     return handled;
 }
 
+void RunLoop::sleep(double seconds) {
+    if (seconds <= 0) return;
+    if (virtualClock_)
+        virtualClock_->advance(seconds);
+    else
+        std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+}
+
 void RunLoop::run() {
     stopped_ = false;
     while (!stopped_)

@@ -88,6 +88,12 @@ public:
     // something to handle. True when something was handled.
     bool runEventSlice(double maxSeconds);
 
+    // Runs the calls handed over from other threads, and nothing else.
+    bool runPosted();
+
+    // Waits `seconds` on the loop's clock (a virtual clock just moves on).
+    void sleep(double seconds);
+
     // Runs until stop().
     void run();
     void stop();
@@ -114,7 +120,6 @@ public:
 private:
     RunLoop();
     bool handleDue(double now);
-    bool runPosted();
     double nextDeadline(double now) const;
     void waitUntil(double deadline, double now);
 
