@@ -1,7 +1,9 @@
 #include "audio/CDSoundEngine.h"
 #include "platform/AudioDevice.h"
+#include "platform/AudioSession.h"
 #include "tests/audio/AudioTestSupport.h"
 
+#include <cstdlib>
 #include <set>
 
 using namespace audiotest;
@@ -226,6 +228,37 @@ TEST_F(SoundEngine, WithoutADeviceEverythingIsSafeAndSilent) {
     e->audioSessionResumed();
     e->loadBuffersAsynchronously({make<CDBufferLoadRequest>(0, dir.file("a.wav"))});
     EXPECT_TRUE(waitUntil([&] { return e->asynchLoadProgress() >= 1.0f; }));
+}
+
+TEST_F(SoundEngine, NoAudioEnvironmentVariableSilencesTheEngine) {
+    setenv("NEBULARK_NO_AUDIO", "1", 1);
+    auto silent = engine({4});
+    unsetenv("NEBULARK_NO_AUDIO");
+    EXPECT_FALSE(silent->functioning());
+    silent = nullptr;
+    EXPECT_TRUE(engine({4})->functioning());
+}
+
+TEST_F(SoundEngine, WithItsOwnCategoryItHandlesTheSession) {
+    auto& session = platform::AudioSession::shared();
+    std::vector<int> groups = {2};
+    auto e = make<CDSoundEngine>(groups.data(), 1, platform::kAudioSessionCategoryAmbientSound);
+    EXPECT_EQ(session.category(), platform::kAudioSessionCategoryAmbientSound);
+    ASSERT_TRUE(e->loadBuffer(0, writeWav(dir, "a.wav", 0.05)));
+    session.setActive(true);
+    session.setCategory(0);
+    session.beginInterruption();
+    EXPECT_FALSE(session.isActive());
+    session.endInterruption();
+    EXPECT_TRUE(session.isActive());
+    EXPECT_EQ(session.category(), platform::kAudioSessionCategoryAmbientSound);
+    EXPECT_TRUE(playing(e->playSound(0, 0, 1, 0, 1, true)));
+
+    // The manager's marker leaves the session alone.
+    e = nullptr;
+    session.setCategory(0);
+    auto quiet = engine({2});
+    EXPECT_EQ(session.category(), 0u);
 }
 
 TEST_F(SoundEngine, InterruptionSuspendsAndRestoresTheContext) {
