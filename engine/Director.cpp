@@ -361,6 +361,9 @@ void Director::end() {
         runningScene_ = nullptr;
     }
     nextScene_ = nullptr;
+    // Scenes waiting in the stack never ran; their timers would keep them
+    // alive for ever.
+    for (auto& scene : scenesStack_) scene->cleanup();
     scenesStack_.clear();
     TouchDispatcher::sharedDispatcher().removeAllDelegates();
     stopAnimation();

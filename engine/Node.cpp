@@ -87,9 +87,9 @@ void Node::setRelativeAnchorPoint(bool on) {
 // --- tree ---
 
 void Node::insertChild(Node* child, int z) {
+    if (children_.empty()) children_.reserve(4);
     auto at = std::find_if(children_.begin(), children_.end(),
                            [z](const Ref<Node>& c) { return c->zOrder_ > z; });
-    if (children_.empty()) children_.reserve(4);
     children_.insert(at, Ref<Node>(child));
     child->zOrder_ = z;
 }
@@ -167,6 +167,9 @@ void Node::reorderChild(Node* child, int z) {
 }
 
 void Node::cleanup() {
+    // Dropping the timers and actions may drop the last references to this
+    // node: keep it until the end.
+    Ref<Node> keep(this);
     stopAllActions();
     // Timers are dropped without telling the scheduler: a running node's
     // timers are unscheduled by onExit, which comes before cleanup.

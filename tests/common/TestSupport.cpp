@@ -1,5 +1,8 @@
 #include "tests/common/TestSupport.h"
 
+#include "platform/Options.h"
+#include "platform/Window.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
@@ -46,6 +49,18 @@ void writeText(const std::string& path, const std::string& text) {
 std::string dataPath(const std::string& name) {
     const char* dir = std::getenv("NEBULARK_TEST_DATA");
     return std::string(dir ? dir : "tests/data") + "/" + name;
+}
+
+platform::Window* sharedWindow() {
+    static platform::Window* window = [] {
+        platform::Options o;
+        o.headless = true;
+        platform::setOptions(o);
+        // Kept for the whole process: tests share the one window.
+        return platform::Window::create(Rect(0, 0, 320, 480)).detach();
+    }();
+    if (window) window->context()->makeCurrent();
+    return window;
 }
 
 } // namespace test

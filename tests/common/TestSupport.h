@@ -6,6 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+
+namespace platform {
+class Window;
+}
 #include <string>
 #include <vector>
 
@@ -41,6 +45,10 @@ void writeText(const std::string& path, const std::string& text);
 
 // Directory of the checked-in test data.
 std::string dataPath(const std::string& name);
+
+// The process's headless 320 × 480 window, made on first use and kept to the
+// end (a process has one window). Its GL context is made current.
+platform::Window* sharedWindow();
 
 } // namespace test
 

@@ -13,18 +13,7 @@ namespace {
 
 class WindowTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        Options o;
-        o.headless = true;
-        setOptions(o);
-        window_ = Window::create(Rect(0, 0, 320, 480)).detach();
-        ASSERT_NE(window_, nullptr);
-    }
-    static void TearDownTestSuite() {
-        if (window_) window_->release();
-        window_ = nullptr;
-        setOptions(Options());
-    }
+    static void SetUpTestSuite() { window_ = test::sharedWindow(); }
     void SetUp() override {
         ASSERT_NE(window_, nullptr);
         ASSERT_TRUE(window_->context()->makeCurrent());
