@@ -1,0 +1,159 @@
+// Text with Pango and Cairo on fontconfig.
+#include "platform/TextRenderer.h"
+
+#include "engine/support/Log.h"
+#include "platform/Files.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <fontconfig/fontconfig.h>
+#include <mutex>
+#include <pango/pangocairo.h>
+#include <pango/pangofc-fontmap.h>
+
+namespace platform {
+
+namespace {
+
+// Pango font maps are not safe to share between threads without a lock, and
+// background texture loads may draw text.
+std::mutex fontMutex;
+PangoFontMap* fontMap = nullptr;
+std::string fontMapConfig; // the fonts.conf the map was made with ("" = none)
+
+PangoFontMap* currentFontMap() {
+    std::string conf = pathForResource("fonts", "conf");
+    if (fontMap && conf == fontMapConfig) return fontMap;
+    FcConfig* config = FcInitLoadConfigAndFonts();
+    if (!config) {
+        ccLog("Text: no fontconfig configuration");
+        return nullptr;
+    }
+    if (!conf.empty() &&
+        !FcConfigParseAndLoad(config, reinterpret_cast<const FcChar8*>(conf.c_str()), FcTrue))
+        ccLog("Text: cannot load %s", conf.c_str());
+    PangoFontMap* map = pango_cairo_font_map_new_for_font_type(CAIRO_FONT_TYPE_FT);
+    if (!map) {
+        FcConfigDestroy(config);
+        ccLog("Text: no font map");
+        return nullptr;
+    }
+    pango_fc_font_map_set_config(PANGO_FC_FONT_MAP(map), config);
+    FcConfigDestroy(config); // the map keeps its own reference
+    if (fontMap) g_object_unref(fontMap);
+    fontMap = map;
+    fontMapConfig = conf;
+    return fontMap;
+}
+
+// A layout of `text` in the font; owns what it made.
+class Layout {
+public:
+    Layout(PangoFontMap* map, const std::string& text, const std::string& fontName,
+           float fontSize) {
+        context_ = pango_font_map_create_context(map);
+        // Unhinted, grey-antialiased glyphs: measuring and drawing agree at
+        // every size.
+        cairo_font_options_t* options = cairo_font_options_create();
+        cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
+        cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
+        cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
+        pango_cairo_context_set_font_options(context_, options);
+        cairo_font_options_destroy(options);
+
+        layout_ = pango_layout_new(context_);
+        PangoFontDescription* font = pango_font_description_new();
+        pango_font_description_set_family(font, fontName.c_str());
+        pango_font_description_set_absolute_size(font, double(fontSize) * PANGO_SCALE);
+        pango_layout_set_font_description(layout_, font);
+        pango_font_description_free(font);
+
+        // Pango wants valid UTF-8; stray bytes become replacement marks.
+        gchar* valid = g_utf8_make_valid(text.c_str(), gssize(text.size()));
+        pango_layout_set_text(layout_, valid, -1);
+        g_free(valid);
+    }
+    ~Layout() {
+        g_object_unref(layout_);
+        g_object_unref(context_);
+    }
+    Layout(const Layout&) = delete;
+    Layout& operator=(const Layout&) = delete;
+
+    PangoLayout* get() const { return layout_; }
+
+private:
+    PangoContext* context_ = nullptr;
+    PangoLayout* layout_ = nullptr;
+};
+
+bool usableSize(float size) {
+    return std::isfinite(size) && size > 0 && size < 4096;
+}
+
+} // namespace
+
+Size measureText(const std::string& text, const std::string& fontName, float fontSize) {
+    if (!usableSize(fontSize)) return {};
+    std::lock_guard lock(fontMutex);
+    PangoFontMap* map = currentFontMap();
+    if (!map) return {};
+    Layout layout(map, text, fontName, fontSize);
+    PangoRectangle logical{};
+    pango_layout_get_extents(layout.get(), nullptr, &logical);
+    return Size(std::ceil(float(logical.width) / PANGO_SCALE),
+                std::ceil(float(logical.height) / PANGO_SCALE));
+}
+
+bool drawText(const std::string& text, const std::string& fontName, float fontSize, Size rect,
+              TextAlignment alignment, uint8_t* coverage, int bufferWidth, int bufferHeight) {
+    if (!coverage || bufferWidth <= 0 || bufferHeight <= 0 || !usableSize(fontSize) ||
+        !std::isfinite(rect.width) || !std::isfinite(rect.height))
+        return false;
+    std::lock_guard lock(fontMutex);
+    PangoFontMap* map = currentFontMap();
+    if (!map) return false;
+
+    cairo_surface_t* surface =
+        cairo_image_surface_create(CAIRO_FORMAT_A8, bufferWidth, bufferHeight);
+    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(surface);
+        ccLog("Text: cannot make a %d x %d canvas", bufferWidth, bufferHeight);
+        return false;
+    }
+    // Start from what the buffer holds.
+    int stride = cairo_image_surface_get_stride(surface);
+    unsigned char* pixels = cairo_image_surface_get_data(surface);
+    cairo_surface_flush(surface);
+    for (int y = 0; y < bufferHeight; ++y)
+        std::memcpy(pixels + size_t(y) * size_t(stride), coverage + size_t(y) * size_t(bufferWidth),
+                    size_t(bufferWidth));
+    cairo_surface_mark_dirty(surface);
+
+    cairo_t* cr = cairo_create(surface);
+    cairo_rectangle(cr, 0, 0, std::max(0.0f, rect.width), std::max(0.0f, rect.height));
+    cairo_clip(cr);
+    cairo_set_source_rgba(cr, 1, 1, 1, 1);
+    {
+        Layout layout(map, text, fontName, fontSize);
+        pango_layout_set_width(layout.get(),
+                               int(std::clamp(rect.width, 0.0f, 65536.0f) * PANGO_SCALE));
+        pango_layout_set_wrap(layout.get(), PANGO_WRAP_WORD_CHAR);
+        pango_layout_set_alignment(layout.get(),
+                                   alignment == TextAlignment::Center  ? PANGO_ALIGN_CENTER
+                                   : alignment == TextAlignment::Right ? PANGO_ALIGN_RIGHT
+                                                                       : PANGO_ALIGN_LEFT);
+        pango_cairo_update_layout(cr, layout.get());
+        pango_cairo_show_layout(cr, layout.get());
+    }
+    cairo_destroy(cr);
+    cairo_surface_flush(surface);
+    for (int y = 0; y < bufferHeight; ++y)
+        std::memcpy(coverage + size_t(y) * size_t(bufferWidth), pixels + size_t(y) * size_t(stride),
+                    size_t(bufferWidth));
+    cairo_surface_destroy(surface);
+    return true;
+}
+
+} // namespace platform

@@ -1,0 +1,161 @@
+#include "platform/ImageDecoder.h"
+#include "platform/Files.h"
+#include "tests/common/TestSupport.h"
+
+#include <png.h>
+
+#include <cstdio>
+
+using namespace platform;
+
+namespace {
+
+// Writes a PNG of any colour type from rows of already packed samples.
+std::vector<uint8_t> encodePng(int width, int height, int colorType, int bitDepth,
+                               const std::vector<std::vector<uint8_t>>& rows,
+                               const std::vector<png_color>& palette = {},
+                               const std::vector<uint8_t>& trns = {}) {
+    std::vector<uint8_t> out;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    png_set_write_fn(
+        png, &out,
+        [](png_structp p, png_bytep data, size_t n) {
+            auto* v = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(p));
+            v->insert(v->end(), data, data + n);
+        },
+        nullptr);
+    png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), bitDepth, colorType,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    if (!palette.empty()) png_set_PLTE(png, info, palette.data(), int(palette.size()));
+    if (!trns.empty()) png_set_tRNS(png, info, trns.data(), int(trns.size()), nullptr);
+    png_write_info(png, info);
+    for (const auto& row : rows)
+        png_write_row(png, row.data());
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return out;
+}
+
+Ref<DecodedImage> decode(const std::vector<uint8_t>& bytes) {
+    return DecodedImage::imageWithData(bytes.data(), bytes.size());
+}
+
+const uint8_t* px(const DecodedImage& image, int x, int y) {
+    return image.pixels().data() + (size_t(y) * size_t(image.width()) + size_t(x)) * 4;
+}
+
+} // namespace
+
+TEST(ImageDecoderTest, OpaqueRgbKeepsItsColoursAndBitDepth) {
+    auto image = decode(encodePng(2, 1, PNG_COLOR_TYPE_RGB, 8, {{10, 20, 30, 200, 100, 50}}));
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->width(), 2);
+    EXPECT_EQ(image->height(), 1);
+    EXPECT_EQ(image->alpha(), ImageAlpha::None);
+    EXPECT_EQ(image->bitsPerComponent(), 8);
+    EXPECT_TRUE(image->hasColorSpace());
+    EXPECT_EQ(std::vector<uint8_t>(px(*image, 0, 0), px(*image, 0, 0) + 8),
+              (std::vector<uint8_t>{10, 20, 30, 255, 200, 100, 50, 255}));
+}
+
+TEST(ImageDecoderTest, AlphaComesOutPremultiplied) {
+    auto image =
+        decode(encodePng(1, 2, PNG_COLOR_TYPE_RGBA, 8, {{200, 100, 50, 128}, {9, 9, 9, 0}}));
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->alpha(), ImageAlpha::Premultiplied);
+    EXPECT_EQ(px(*image, 0, 0)[0], 100);
+    EXPECT_EQ(px(*image, 0, 0)[1], 50);
+    EXPECT_EQ(px(*image, 0, 0)[2], 25);
+    EXPECT_EQ(px(*image, 0, 0)[3], 128);
+    EXPECT_EQ(px(*image, 0, 1)[0], 0); // rows run top to bottom
+    EXPECT_EQ(px(*image, 0, 1)[3], 0);
+}
+
+TEST(ImageDecoderTest, OtherColourTypesExpandToRgba) {
+    // Grey, 1 bit per sample: fewer than 8 bits per component, no alpha.
+    auto grey1 = decode(encodePng(8, 1, PNG_COLOR_TYPE_GRAY, 1, {{0xA0}}));
+    ASSERT_TRUE(grey1);
+    EXPECT_EQ(grey1->bitsPerComponent(), 1);
+    EXPECT_EQ(grey1->alpha(), ImageAlpha::None);
+    EXPECT_EQ(px(*grey1, 0, 0)[1], 255);
+    EXPECT_EQ(px(*grey1, 1, 0)[1], 0);
+
+    // A palette with a transparent entry has alpha.
+    auto pal = decode(
+        encodePng(2, 1, PNG_COLOR_TYPE_PALETTE, 8, {{0, 1}}, {{255, 0, 0}, {0, 0, 255}}, {255, 0}));
+    ASSERT_TRUE(pal);
+    EXPECT_EQ(pal->bitsPerComponent(), 8);
+    EXPECT_EQ(pal->alpha(), ImageAlpha::Premultiplied);
+    EXPECT_EQ(px(*pal, 0, 0)[0], 255);
+    EXPECT_EQ(px(*pal, 1, 0)[3], 0);
+
+    // 16 bits per sample reports 16 and keeps the high byte.
+    auto deep = decode(encodePng(1, 1, PNG_COLOR_TYPE_RGB, 16, {{0x12, 0x34, 0xFF, 0xFF, 0, 0}}));
+    ASSERT_TRUE(deep);
+    EXPECT_EQ(deep->bitsPerComponent(), 16);
+    EXPECT_NEAR(px(*deep, 0, 0)[0], 0x12, 1);
+    EXPECT_EQ(px(*deep, 0, 0)[1], 255);
+}
+
+TEST(ImageDecoderTest, BadDataYieldsNoImage) {
+    auto good = encodePng(16, 16, PNG_COLOR_TYPE_RGB, 8,
+                          std::vector<std::vector<uint8_t>>(16, std::vector<uint8_t>(48, 77)));
+    test::LogCapture log;
+    // Truncated anywhere, a flipped byte in the image data, not a PNG at all.
+    for (size_t cut : {size_t(4), size_t(20), size_t(40), good.size() / 2, good.size() - 13}) {
+        std::vector<uint8_t> part(good.begin(), good.begin() + long(cut));
+        EXPECT_FALSE(decode(part)) << cut;
+    }
+    auto corrupt = good;
+    corrupt[corrupt.size() / 2] ^= 0x55;
+    EXPECT_FALSE(decode(corrupt));
+    EXPECT_FALSE(decode(std::vector<uint8_t>(100, 'x')));
+    EXPECT_FALSE(DecodedImage::imageWithData(nullptr, 0));
+    EXPECT_FALSE(DecodedImage::imageWithContentsOfFile("/nonexistent/x.png"));
+    EXPECT_FALSE(log.lines().empty());
+
+    test::TempDir dir;
+    std::string path = dir.file("a.png");
+    ASSERT_TRUE(writeFileAtomically(path, good.data(), good.size()));
+    auto fromFile = DecodedImage::imageWithContentsOfFile(path);
+    ASSERT_TRUE(fromFile);
+    EXPECT_EQ(px(*fromFile, 15, 15)[2], 77);
+}
+
+TEST(ImageDecoderTest, DrawsIntoTheTopLeftOfALargerBuffer) {
+    // 2 x 1: opaque red, half-transparent white (straight alpha).
+    auto image = DecodedImage::imageWithRGBA(2, 1, {255, 0, 0, 255, 255, 255, 255, 128},
+                                             ImageAlpha::Straight);
+    ASSERT_TRUE(image);
+    std::vector<uint8_t> rgba(4 * 2 * 4, 0);
+    ASSERT_TRUE(image->drawInto(rgba.data(), 4, 2, ImageBufferFormat::RGBAPremultiplied));
+    EXPECT_EQ((std::vector<uint8_t>(rgba.begin(), rgba.begin() + 8)),
+              (std::vector<uint8_t>{255, 0, 0, 255, 128, 128, 128, 128}));
+    for (size_t i = 8; i < rgba.size(); ++i)
+        EXPECT_EQ(rgba[i], 0) << i;
+
+    std::vector<uint8_t> rgb(4 * 2 * 4, 0);
+    ASSERT_TRUE(image->drawInto(rgb.data(), 4, 2, ImageBufferFormat::RGBNoAlpha));
+    EXPECT_EQ(rgb[4], 128); // composited over black
+    EXPECT_EQ(rgb[7], 0);
+
+    std::vector<uint8_t> a8(4 * 2, 0);
+    ASSERT_TRUE(image->drawInto(a8.data(), 4, 2, ImageBufferFormat::Alpha8));
+    EXPECT_EQ(a8, (std::vector<uint8_t>{255, 128, 0, 0, 0, 0, 0, 0}));
+
+    EXPECT_FALSE(image->drawInto(a8.data(), 1, 8, ImageBufferFormat::Alpha8));
+}
+
+TEST(ImageDecoderTest, MasksAreCoverageWithoutColourSpace) {
+    auto mask = DecodedImage::maskWithCoverage(2, 2, {0, 64, 128, 255});
+    ASSERT_TRUE(mask);
+    EXPECT_FALSE(mask->hasColorSpace());
+    std::vector<uint8_t> a8(4 * 4, 1);
+    ASSERT_TRUE(mask->drawInto(a8.data(), 4, 4, ImageBufferFormat::Alpha8));
+    EXPECT_EQ(a8[1], 64);
+    EXPECT_EQ(a8[4], 128);
+    EXPECT_EQ(a8[5], 255);
+    EXPECT_EQ(a8[2], 1); // outside the picture: untouched
+    EXPECT_FALSE(DecodedImage::maskWithCoverage(2, 2, {1, 2, 3}));
+}
