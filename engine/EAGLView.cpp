@@ -68,6 +68,7 @@ void EAGLView::layoutSubviews() {
 
 void EAGLView::swapBuffers() {
     if (!surface_) return;
+    Ref<EAGLView> keep(this); // presenting may end the program's use of the view
     platform::GLContext* previous = platform::GLContext::current();
     if (previous != _context) _context->makeCurrent();
     if (platform::Window* window = this->window())

@@ -199,7 +199,10 @@ void Application::playScript(uint64_t frame) {
 void Application::frameDone(uint64_t frame) {
     for (const std::string& path : std::exchange(pendingScreenshots_, {}))
         writeScreenshot(path);
-    if (options().frames > 0 && int64_t(frame) >= options().frames) terminate();
+    // Not from inside the frame that is being presented: at the loop's next
+    // turn, after the drawing code has returned.
+    if (options().frames > 0 && int64_t(frame) >= options().frames)
+        RunLoop::main().performOnMainThread([this] { terminate(); }, false);
 }
 
 void Application::writeScreenshot(const std::string& path) {

@@ -2,6 +2,7 @@
 // platform's application loop.
 #include "engine/support/Error.h"
 #include "platform/Application.h"
+#include "tools/nebulark/SpineDemo.h"
 #include "tools/nebulark/TestPattern.h"
 
 #include <cstdio>
@@ -18,11 +19,17 @@ int main(int argc, char** argv) {
         std::fputs(platform::usage().c_str(), stdout);
         return 0;
     }
-    if (!options.demo.empty() && options.demo != "pattern") {
-        std::fprintf(stderr, "nebulark: unknown demo '%s' (known: pattern)\n",
-                     options.demo.c_str());
-        return 2;
+    // Until the game's screens exist, the engine demo is what the program
+    // shows.
+    if (options.demo == "pattern") {
+        TestPatternDelegate delegate;
+        return platform::Application::shared().run(options, delegate);
     }
-    TestPatternDelegate delegate;
-    return platform::Application::shared().run(options, delegate);
+    if (options.demo.empty() || options.demo == "spine") {
+        EngineDemoDelegate delegate(makeSpineScene);
+        return platform::Application::shared().run(options, delegate);
+    }
+    std::fprintf(stderr, "nebulark: unknown demo '%s' (known: spine, pattern)\n",
+                 options.demo.c_str());
+    return 2;
 }

@@ -1,0 +1,78 @@
+// Frames drawn by the director into the headless window, read back.
+#include "tests/engine/EngineTestSupport.h"
+
+using test::at;
+using test::near;
+
+namespace {
+
+class PictureTest : public test::EngineTest {
+protected:
+    void SetUp() override {
+        EngineTest::SetUp();
+        attach();
+    }
+    // Runs `scene` for one frame and returns the picture.
+    platform::Image draw(Scene* scene) {
+        Director& d = Director::sharedDirector();
+        d.runWithScene(scene);
+        clock_.advance(1.0 / 60);
+        d.mainLoop();
+        return frame();
+    }
+};
+
+} // namespace
+
+TEST_F(PictureTest, ColorLayersFillTheirRectangleAndBlendWhenTranslucent) {
+    auto scene = Scene::node();
+    auto red = ColorLayer::layerWithColor(ccc4(255, 0, 0, 255), 100, 100);
+    auto green = ColorLayer::layerWithColor(ccc4(0, 255, 0, 128), 100, 100);
+    green->setPosition(Point(50, 0));
+    scene->addChild(red.get());
+    scene->addChild(green.get());
+    platform::Image img = draw(scene.get());
+    ASSERT_EQ(img.width, 320);
+    // Rows run top to bottom: scene y 20 is row 460.
+    EXPECT_TRUE(near(at(img, 20, 460), 255, 0, 0)) << int(at(img, 20, 460)[1]);
+    EXPECT_TRUE(near(at(img, 75, 460), 127, 128, 0, 3)) << int(at(img, 75, 460)[0]);
+    EXPECT_TRUE(near(at(img, 125, 460), 0, 128, 0, 3)) << int(at(img, 125, 460)[1]);
+    EXPECT_TRUE(near(at(img, 200, 460), 0, 0, 0));
+    EXPECT_TRUE(near(at(img, 20, 300), 0, 0, 0));
+}
+
+TEST_F(PictureTest, ARotatedScaledChildLandsWhereTheTransformSays) {
+    auto scene = Scene::node();
+    auto arm = Node::node();
+    arm->setPosition(Point(160, 240));
+    arm->setRotation(90); // clockwise
+    arm->setScale(2);
+    auto box = ColorLayer::layerWithColor(ccc4(0, 0, 255, 255), 20, 10);
+    arm->addChild(box.get());
+    scene->addChild(arm.get());
+    platform::Image img = draw(scene.get());
+    // The 20 × 10 box, doubled and turned clockwise about (160, 240), covers
+    // x 160..180 and y 200..240 in the scene: rows 240..280.
+    EXPECT_TRUE(near(at(img, 170, 260), 0, 0, 255));
+    EXPECT_TRUE(near(at(img, 170, 220), 0, 0, 0));
+    EXPECT_TRUE(near(at(img, 150, 260), 0, 0, 0));
+    EXPECT_TRUE(near(at(img, 190, 260), 0, 0, 0));
+    // The affine path agrees with the picture.
+    Point corner = box->convertToWorldSpace(Point(20, 10));
+    EXPECT_NEAR(corner.x, 180, 1e-3);
+    EXPECT_NEAR(corner.y, 200, 1e-3);
+}
+
+TEST_F(PictureTest, LandscapeTurnsThePicture) {
+    Director::sharedDirector().setDeviceOrientation(CCDeviceOrientationLandscapeLeft);
+    auto scene = Scene::node();
+    EXPECT_EQ(scene->contentSize(), Size(480, 320));
+    auto bar = ColorLayer::layerWithColor(ccc4(255, 255, 0, 255), 100, 50);
+    scene->addChild(bar.get());
+    platform::Image img = draw(scene.get());
+    // Scene point (x, y) shows at view point (y, x).
+    EXPECT_TRUE(near(at(img, 25, 60), 255, 255, 0));
+    EXPECT_TRUE(near(at(img, 75, 25), 0, 0, 0));
+    EXPECT_TRUE(near(at(img, 25, 150), 0, 0, 0));
+    Director::sharedDirector().setDeviceOrientation(CCDeviceOrientationPortrait);
+}
