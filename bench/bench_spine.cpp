@@ -1,0 +1,95 @@
+// The spine's per-frame costs: visiting a large tree and ticking many timers.
+#include "engine/Layer.h"
+#include "engine/Node.h"
+#include "engine/Scheduler.h"
+#include "platform/GL.h"
+#include "platform/Options.h"
+#include "platform/Window.h"
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+platform::Window* window() {
+    static platform::Window* w = [] {
+        platform::Options o;
+        o.headless = true;
+        platform::setOptions(o);
+        return platform::Window::create(Rect(0, 0, 320, 480)).detach();
+    }();
+    return w;
+}
+
+// A tree of `count` nodes: 100 branches of count / 100 leaves, each moved,
+// turned and scaled so that every transform step runs.
+Ref<Node> makeTree(int count) {
+    auto root = Node::node();
+    int perBranch = count / 100;
+    for (int b = 0; b < 100; ++b) {
+        auto branch = Node::node();
+        branch->setPosition(Point(float(b % 10) * 30, float(b / 10) * 45));
+        branch->setRotation(float(b));
+        root->addChild(branch.get(), b % 3 - 1);
+        for (int i = 0; i < perBranch - 1; ++i) {
+            auto leaf = Node::node();
+            leaf->setPosition(Point(float(i), float(i) * 0.5f));
+            leaf->setContentSize(Size(4, 4));
+            leaf->setAnchorPoint(Point(0.5f, 0.5f));
+            leaf->setRotation(float(i * 7 % 360));
+            leaf->setScale(1.0f + float(i % 5) * 0.1f);
+            branch->addChild(leaf.get(), i % 5 - 2);
+        }
+    }
+    return root;
+}
+
+void BM_VisitTree(benchmark::State& state) {
+    if (!window()) {
+        state.SkipWithError("no GL context");
+        return;
+    }
+    window()->context()->makeCurrent();
+    int count = int(state.range(0));
+    auto root = makeTree(count);
+    glMatrixMode(GL_MODELVIEW);
+    for (auto _ : state) {
+        glLoadIdentity();
+        root->visit();
+    }
+    glFinish();
+    state.counters["ns_per_node"] = benchmark::Counter(double(count) * double(state.iterations()),
+                                                       benchmark::Counter::kIsRate |
+                                                           benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_VisitTree)->Arg(10000)->Unit(benchmark::kMicrosecond);
+
+class Ticker : public Node {
+public:
+    float total = 0;
+    void step(float dt) { total += dt; }
+};
+
+void BM_SchedulerTick(benchmark::State& state) {
+    int count = int(state.range(0));
+    std::vector<Ref<Ticker>> nodes;
+    for (int i = 0; i < count; ++i) {
+        auto n = make<Ticker>();
+        n->schedule(ccSelector(n.get(), &Ticker::step), float(i % 4) * 0.01f);
+        n->onEnter();
+        nodes.push_back(n);
+    }
+    Scheduler& scheduler = Scheduler::sharedScheduler();
+    scheduler.tick(0); // take in the new timers
+    for (auto _ : state) scheduler.tick(1.0f / 60);
+    state.counters["ns_per_timer"] = benchmark::Counter(double(count) * double(state.iterations()),
+                                                        benchmark::Counter::kIsRate |
+                                                            benchmark::Counter::kInvert);
+    for (auto& n : nodes) {
+        n->onExit();
+        n->cleanup();
+    }
+    scheduler.tick(0);
+}
+BENCHMARK(BM_SchedulerTick)->Arg(1000)->Unit(benchmark::kMicrosecond);
+
+} // namespace
