@@ -42,12 +42,6 @@ bool prepareDocuments(std::string& error) {
     return true;
 }
 
-double wallSeconds() {
-    TimeOfDay t;
-    if (!clock().timeOfDay(t)) return 0;
-    return double(t.seconds) + t.microseconds / 1e6;
-}
-
 } // namespace
 
 TouchInput* Application::touchInput() {
@@ -99,8 +93,7 @@ int Application::run(const Options& opts, ApplicationDelegate& delegate) {
     active_ = true;
     terminating_ = false;
     startMonotonic_ = clock().monotonic();
-    lastMonotonic_ = startMonotonic_;
-    lastWall_ = wallSeconds();
+    clockJumps_.reset(clock());
 
     delegate.applicationDidFinishLaunching();
     if (Window* w = Window::main())
@@ -145,12 +138,7 @@ void Application::setActive(bool active) {
 }
 
 void Application::checkClockJump() {
-    double wall = wallSeconds();
-    double mono = clock().monotonic();
-    double drift = (wall - lastWall_) - (mono - lastMonotonic_);
-    lastWall_ = wall;
-    lastMonotonic_ = mono;
-    if (std::fabs(drift) > 1.0 && delegate_) delegate_->applicationSignificantTimeChange();
+    if (clockJumps_.check(clock()) && delegate_) delegate_->applicationSignificantTimeChange();
 }
 
 void Application::playScript(uint64_t frame) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Clock.h"
 #include "platform/Options.h"
 
 #include <memory>
@@ -57,7 +58,7 @@ private:
     bool terminating_ = false;
     int exitCode_ = 0;
     double startMonotonic_ = 0;
-    double lastWall_ = 0, lastMonotonic_ = 0;
+    ClockJumpDetector clockJumps_;
     std::unique_ptr<Script> script_;
     std::unique_ptr<TouchInput> touchInput_;
     std::vector<std::string> pendingScreenshots_;

@@ -48,4 +48,31 @@ void setClock(Clock* c) {
     installed.store(c, std::memory_order_release);
 }
 
+namespace {
+double wallSeconds(Clock& clock) {
+    TimeOfDay t;
+    if (!clock.timeOfDay(t)) return 0;
+    return double(t.seconds) + t.microseconds / 1e6;
+}
+} // namespace
+
+void ClockJumpDetector::reset(Clock& clock) {
+    lastWall_ = wallSeconds(clock);
+    lastMonotonic_ = clock.monotonic();
+    started_ = true;
+}
+
+bool ClockJumpDetector::check(Clock& clock) {
+    if (!started_) {
+        reset(clock);
+        return false;
+    }
+    double wall = wallSeconds(clock);
+    double mono = clock.monotonic();
+    double drift = (wall - lastWall_) - (mono - lastMonotonic_);
+    lastWall_ = wall;
+    lastMonotonic_ = mono;
+    return std::fabs(drift) > kThreshold;
+}
+
 } // namespace platform

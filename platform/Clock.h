@@ -52,6 +52,24 @@ private:
     bool failing_ = false;
 };
 
+// Tells when the wall clock jumped against the monotonic one (the user or
+// the network set the time), so that time measured across the jump can be
+// thrown away.
+class ClockJumpDetector {
+public:
+    static constexpr double kThreshold = 1.0; // seconds
+
+    // Starts measuring from `clock`'s current readings.
+    void reset(Clock& clock);
+    // True when, since the last call, the wall clock moved more than the
+    // threshold further (or less far) than the monotonic clock.
+    bool check(Clock& clock);
+
+private:
+    double lastWall_ = 0, lastMonotonic_ = 0;
+    bool started_ = false;
+};
+
 // The process-wide clock; a SystemClock unless one was installed. The caller
 // keeps an installed clock alive until it installs another (or nullptr).
 Clock& clock();

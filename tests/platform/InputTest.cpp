@@ -162,3 +162,18 @@ TEST_F(InputTest, ArrowKeysRampTheTiltAndReleaseReturnsToRest) {
     acc.setScriptedTilt(std::nullopt);
     EXPECT_NEAR(acc.currentAcceleration().y, Accelerometer::kKeyTilt, 1e-9);
 }
+
+TEST(ClockJump, OnlyAWallJumpOfMoreThanASecondCounts) {
+    ManualClock clock;
+    ClockJumpDetector detector;
+    EXPECT_FALSE(detector.check(clock)); // the first reading starts the measure
+    clock.advance(30);                   // time passing is no jump
+    EXPECT_FALSE(detector.check(clock));
+    clock.setWall(clock.wall() + 0.9);
+    EXPECT_FALSE(detector.check(clock));
+    clock.setWall(clock.wall() + 1.5);
+    EXPECT_TRUE(detector.check(clock));
+    EXPECT_FALSE(detector.check(clock)); // reported once
+    clock.setWall(clock.wall() - 3600);  // backwards too
+    EXPECT_TRUE(detector.check(clock));
+}
