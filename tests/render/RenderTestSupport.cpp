@@ -1,0 +1,143 @@
+#include "tests/render/RenderTestSupport.h"
+
+#include "platform/Options.h"
+
+#include <fstream>
+#include <png.h>
+
+namespace rendertest {
+
+platform::Window* GLTest::window_ = nullptr;
+
+void GLTest::SetUpTestSuite() {
+    if (window_) return;
+    platform::Options o;
+    o.headless = true;
+    platform::setOptions(o);
+    window_ = platform::Window::create(Rect(0, 0, 320, 480)).detach();
+}
+
+void GLTest::TearDownTestSuite() {
+    if (window_) window_->release();
+    window_ = nullptr;
+    platform::setOptions(platform::Options());
+}
+
+void GLTest::SetUp() {
+    ASSERT_NE(window_, nullptr);
+    ASSERT_TRUE(window_->context()->makeCurrent());
+}
+
+std::unique_ptr<platform::GLSurface> GLTest::surface2D(int width, int height,
+                                                       const uint8_t clear[4]) {
+    auto surface = platform::GLSurface::create(width, height, platform::ColorFormat::RGBA8,
+                                               platform::DepthFormat::None);
+    if (!surface) return nullptr;
+    surface->bind();
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrthof(0, GLfloat(width), 0, GLfloat(height), -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glClearColor(clear[0] / 255.0f, clear[1] / 255.0f, clear[2] / 255.0f, clear[3] / 255.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glColor4f(1, 1, 1, 1);
+    return surface;
+}
+
+void GLTest::endDrawing() {
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
+    glColor4f(1, 1, 1, 1);
+}
+
+Pixels Pixels::of(const platform::GLSurface& surface) {
+    return {surface.width(), surface.height(), surface.readPixels()};
+}
+
+::testing::AssertionResult near(const uint8_t* pixel, std::vector<int> expected, int tolerance) {
+    for (size_t i = 0; i < expected.size(); ++i)
+        if (std::abs(int(pixel[i]) - expected[i]) > tolerance)
+            return ::testing::AssertionFailure()
+                   << "pixel (" << int(pixel[0]) << ", " << int(pixel[1]) << ", " << int(pixel[2])
+                   << ", " << int(pixel[3]) << ") differs in channel " << i << " from "
+                   << expected[i] << " by more than " << tolerance;
+    return ::testing::AssertionSuccess();
+}
+
+std::vector<uint8_t> encodePng(int width, int height, int colorType, int bitDepth,
+                               const std::vector<std::vector<uint8_t>>& rows) {
+    std::vector<uint8_t> out;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    png_set_write_fn(
+        png, &out,
+        [](png_structp p, png_bytep data, size_t n) {
+            auto* v = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(p));
+            v->insert(v->end(), data, data + n);
+        },
+        nullptr);
+    png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), bitDepth, colorType,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    for (const auto& row : rows)
+        png_write_row(png, row.data());
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return out;
+}
+
+void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+void writeSolidPng(const std::string& path, int width, int height, std::vector<uint8_t> rgba) {
+    platform::Image image;
+    image.width = width;
+    image.height = height;
+    for (int i = 0; i < width * height; ++i)
+        image.rgba.insert(image.rgba.end(), rgba.begin(), rgba.end());
+    ASSERT_TRUE(platform::writePng(path, image));
+}
+
+std::vector<uint8_t> pvrFile(uint32_t width, uint32_t height, uint32_t pixelType,
+                             uint32_t alphaMask, const std::vector<uint8_t>& data,
+                             uint32_t dataLength) {
+    std::vector<uint8_t> file(52, 0);
+    auto put = [&](size_t offset, uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            file[offset + size_t(i)] = uint8_t(v >> (8 * i));
+    };
+    put(0, 52);
+    put(4, height);
+    put(8, width);
+    put(16, pixelType | 0x8000); // higher flag bits are ignored
+    put(20, dataLength);
+    put(24, pixelType == 24 ? 2 : 4);
+    put(40, alphaMask);
+    file[44] = 'P', file[45] = 'V', file[46] = 'R', file[47] = '!';
+    put(48, 1);
+    file.insert(file.end(), data.begin(), data.end());
+    return file;
+}
+
+std::vector<uint8_t> pvrtcBlocks(size_t blocks, uint32_t modulation, uint32_t colors) {
+    std::vector<uint8_t> data(blocks * 8);
+    for (size_t b = 0; b < blocks; ++b)
+        for (int i = 0; i < 4; ++i) {
+            data[b * 8 + size_t(i)] = uint8_t(modulation >> (8 * i));
+            data[b * 8 + 4 + size_t(i)] = uint8_t(colors >> (8 * i));
+        }
+    return data;
+}
+
+} // namespace rendertest

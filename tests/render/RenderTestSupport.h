@@ -1,0 +1,64 @@
+#pragma once
+
+#include "platform/GL.h"
+#include "platform/Window.h"
+#include "tests/common/TestSupport.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace rendertest {
+
+// A headless window (and so a GL context) for each test suite.
+class GLTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite();
+    static void TearDownTestSuite();
+    void SetUp() override;
+
+    // An offscreen surface set up for 2D drawing in pixels (origin at the
+    // bottom-left), cleared to `clear`, with texturing, the vertex and
+    // texture-coordinate arrays and premultiplied blending enabled.
+    static std::unique_ptr<platform::GLSurface> surface2D(int width, int height,
+                                                          const uint8_t clear[4]);
+    static void endDrawing();
+
+    static platform::Window* window_;
+};
+
+// Pixels read back from a surface, rows from top to bottom; `at` takes GL
+// coordinates (y up), as the drawing does.
+struct Pixels {
+    int width = 0, height = 0;
+    std::vector<uint8_t> rgba;
+    static Pixels of(const platform::GLSurface& surface);
+    const uint8_t* at(int x, int y) const {
+        return rgba.data() + (size_t(height - 1 - y) * size_t(width) + size_t(x)) * 4;
+    }
+};
+
+// Asserts a pixel's channels within `tolerance`.
+::testing::AssertionResult near(const uint8_t* pixel, std::vector<int> expected, int tolerance = 2);
+
+// A PNG file of any colour type, from packed rows of samples.
+std::vector<uint8_t> encodePng(int width, int height, int colorType, int bitDepth,
+                               const std::vector<std::vector<uint8_t>>& rows);
+void writeFile(const std::string& path, const std::vector<uint8_t>& bytes);
+// An RGBA PNG of `width` x `height` filled with `rgba`.
+void writeSolidPng(const std::string& path, int width, int height, std::vector<uint8_t> rgba);
+
+// A .pvr file (version 2 header) around `data`.
+std::vector<uint8_t> pvrFile(uint32_t width, uint32_t height, uint32_t pixelType,
+                             uint32_t alphaMask, const std::vector<uint8_t>& data,
+                             uint32_t dataLength);
+// `blocks` PVRTC blocks of the same modulation and colour words.
+std::vector<uint8_t> pvrtcBlocks(size_t blocks, uint32_t modulation, uint32_t colors);
+// Colour words: opaque A (5, 5, 4 bits) and opaque B (5, 5, 5 bits).
+inline uint32_t pvrtcColors(uint32_t ar, uint32_t ag, uint32_t ab, uint32_t br, uint32_t bg,
+                            uint32_t bb) {
+    return 0x8000u | ar << 10 | ag << 5 | ab << 1 | 0x80000000u | br << 26 | bg << 21 | bb << 16;
+}
+
+} // namespace rendertest
