@@ -512,3 +512,47 @@ TEST(HashSetTest, OneAtATimeHashAndPrimeTable) {
     EXPECT_EQ(ccHashSetPrimeAtLeast(1073741827), 1073741827u);
     EXPECT_CC_ASSERT(ccHashSetPrimeAtLeast(1073741828), "HashSet: no bucket count left to grow to");
 }
+
+TEST_F(ActionManagerTest, TargetsAddedDuringThePassDoNotUpsetTheWalk) {
+    // 392 targets fill the first bucket table; the 393rd and later arrive
+    // from a callback in the middle of a pass. Every earlier target is still
+    // stepped exactly once in that pass.
+    std::vector<Ref<ActorNode>> nodes;
+    std::vector<Ref<CountingAction>> counters;
+    for (int i = 0; i < 391; ++i) {
+        auto n = runningActor();
+        auto c = make<CountingAction>();
+        n->runAction(c.get());
+        nodes.push_back(n);
+        counters.push_back(c);
+    }
+    std::vector<Ref<ActorNode>> late;
+    auto spawnMore = [&]() {
+        for (int i = 0; i < 300; ++i) {
+            auto n = runningActor();
+            n->runAction(make<CountingAction>().get());
+            late.push_back(n);
+        }
+    };
+    auto trigger = runningActor();
+    trigger->runAction(CallFunc::actionWithTarget(nullptr, {"more", spawnMore}).get());
+    EXPECT_EQ(late.size(), 300u);
+    EXPECT_EQ(manager().targetCount(), 392u + 300u);
+    late.clear();
+
+    auto caller = runningActor();
+    caller->runAction(Sequence::actions({DelayTime::actionWithDuration(0.1f),
+                                         CallFunc::actionWithTarget(nullptr, {"more", spawnMore})})
+                          .get());
+    tick(0);
+    for (auto& c : counters)
+        c->steps = 0;
+    tick(0.1f);
+    EXPECT_EQ(late.size(), 300u);
+    for (size_t i = 0; i < counters.size(); ++i)
+        ASSERT_EQ(counters[i]->steps, 1) << i;
+    EXPECT_EQ(manager().targetCount(), 391u + 300u + 300u);
+    tick(0.1f);
+    for (auto& c : counters)
+        ASSERT_EQ(c->steps, 2);
+}
