@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/Node.h"
+#include "engine/RGBAProtocol.h"
 #include "engine/Scene.h"
 #include "engine/TouchDelegate.h"
 #include "engine/support/Types.h"
@@ -37,7 +38,7 @@ protected:
 };
 
 // A layer filled with one colour.
-class ColorLayer : public Layer {
+class ColorLayer : public Layer, public RGBAProtocol {
 public:
     static Ref<ColorLayer> layerWithColor(ccColor4B color, float width, float height);
     static Ref<ColorLayer> layerWithColor(ccColor4B color);
@@ -51,11 +52,11 @@ public:
     void changeHeight(float h);
     void changeWidth(float w, float h);
 
-    ccColor3B color() const { return color_; }
-    void setColor(ccColor3B c);
+    ccColor3B color() const override { return color_; }
+    void setColor(ccColor3B c) override;
     void setRGB(uint8_t r, uint8_t g, uint8_t b);
-    uint8_t opacity() const { return opacity_; }
-    void setOpacity(uint8_t o);
+    uint8_t opacity() const override { return opacity_; }
+    void setOpacity(uint8_t o) override;
 
     void draw() override;
 

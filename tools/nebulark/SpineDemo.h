@@ -26,3 +26,6 @@ private:
 
 // Coloured layers whose children turn and pulse under scheduled timers.
 Ref<Scene> makeSpineScene();
+
+// Squares moving under every easing, and the other interval actions.
+Ref<Scene> makeActionsScene();

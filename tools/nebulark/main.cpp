@@ -29,7 +29,11 @@ int main(int argc, char** argv) {
         EngineDemoDelegate delegate(makeSpineScene);
         return platform::Application::shared().run(options, delegate);
     }
-    std::fprintf(stderr, "nebulark: unknown demo '%s' (known: spine, pattern)\n",
+    if (options.demo == "actions") {
+        EngineDemoDelegate delegate(makeActionsScene);
+        return platform::Application::shared().run(options, delegate);
+    }
+    std::fprintf(stderr, "nebulark: unknown demo '%s' (known: spine, actions, pattern)\n",
                  options.demo.c_str());
     return 2;
 }
