@@ -28,6 +28,9 @@ public:
     // Creates the window with the platform's options (headless or not,
     // scale). Null with a log line when the window system cannot.
     static Ref<Window> create(Rect frame);
+    // Stops the window system once the window is gone, so that the GL
+    // driver's threads end before the process does.
+    static void shutdownWindowSystem();
     ~Window() override;
 
     virtual void makeKeyAndVisible() = 0;

@@ -74,6 +74,11 @@ void Window::didPresent() {
 
 Ref<Window> Window::create(Rect frame) { return SdlWindow::create(frame); }
 
+void Window::shutdownWindowSystem() {
+    if (mainWindow) return; // still in use
+    if (SDL_WasInit(SDL_INIT_VIDEO)) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
 Ref<Window> SdlWindow::create(Rect frame) {
     if (mainWindow) {
         ccLog("Window: the application has a window already");
@@ -125,6 +130,8 @@ SdlWindow::SdlWindow(Rect frame, SDL_Window* window, void* context, float scale)
 
 SdlWindow::~SdlWindow() {
     if (mainWindow == this) mainWindow = nullptr;
+    // Views that draw with the window's context let go of it first.
+    while (!subviews().empty()) subviews().back()->removeFromSuperview();
     context_ = nullptr;
     GLContext::clearCurrent();
     SDL_DestroyWindow(window_);

@@ -1,3 +1,5 @@
+#include "tests/common/TestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -11,5 +13,10 @@ int main(int argc, char** argv) {
     setenv("NEBULARK_TEST_DATA", NEBULARK_TEST_DATA, 0);
     setenv("NEBULARK_RESOURCES", NEBULARK_RESOURCES_DIR, 0);
     ::testing::InitGoogleTest(&argc, argv);
+    // The GL driver's threads must be gone before the leak check at exit.
+    struct WindowEnvironment : ::testing::Environment {
+        void TearDown() override { test::releaseSharedWindow(); }
+    };
+    ::testing::AddGlobalTestEnvironment(new WindowEnvironment);
     return RUN_ALL_TESTS();
 }

@@ -51,16 +51,28 @@ std::string dataPath(const std::string& name) {
     return std::string(dir ? dir : "tests/data") + "/" + name;
 }
 
+namespace {
+platform::Window* theWindow = nullptr;
+bool windowMade = false;
+} // namespace
+
 platform::Window* sharedWindow() {
-    static platform::Window* window = [] {
+    if (!windowMade) {
+        windowMade = true;
         platform::Options o;
         o.headless = true;
         platform::setOptions(o);
-        // Kept for the whole process: tests share the one window.
-        return platform::Window::create(Rect(0, 0, 320, 480)).detach();
-    }();
-    if (window) window->context()->makeCurrent();
-    return window;
+        // Kept until the end of the run: tests share the one window.
+        theWindow = platform::Window::create(Rect(0, 0, 320, 480)).detach();
+    }
+    if (theWindow) theWindow->context()->makeCurrent();
+    return theWindow;
+}
+
+void releaseSharedWindow() {
+    if (theWindow) theWindow->release();
+    theWindow = nullptr;
+    platform::Window::shutdownWindowSystem();
 }
 
 } // namespace test

@@ -49,6 +49,8 @@ std::string dataPath(const std::string& name);
 // The process's headless 320 × 480 window, made on first use and kept to the
 // end (a process has one window). Its GL context is made current.
 platform::Window* sharedWindow();
+// Lets the shared window go and stops the window system (end of the run).
+void releaseSharedWindow();
 
 } // namespace test
 
