@@ -83,7 +83,7 @@ TEST_F(WindowTest, PresentedFrameReadsBackTopRowFirst) {
 }
 
 TEST_F(WindowTest, PresentKeepsTheFramesDrawingState) {
-    auto surface = GLSurface::create(32, 32, ColorFormat::RGB565, DepthFormat::None);
+    auto surface = GLSurface::create(32, 32, ColorFormat::RGBA8, DepthFormat::None);
     ASSERT_TRUE(surface);
     fill(*surface, 0, 1, 0);
     glEnable(GL_BLEND);
