@@ -1,7 +1,5 @@
 #include "tests/render/RenderTestSupport.h"
 
-#include "platform/Options.h"
-
 #include <fstream>
 #include <png.h>
 
@@ -10,17 +8,7 @@ namespace rendertest {
 platform::Window* GLTest::window_ = nullptr;
 
 void GLTest::SetUpTestSuite() {
-    if (window_) return;
-    platform::Options o;
-    o.headless = true;
-    platform::setOptions(o);
-    window_ = platform::Window::create(Rect(0, 0, 320, 480)).detach();
-}
-
-void GLTest::TearDownTestSuite() {
-    if (window_) window_->release();
-    window_ = nullptr;
-    platform::setOptions(platform::Options());
+    window_ = test::sharedWindow();
 }
 
 void GLTest::SetUp() {

@@ -11,11 +11,10 @@
 
 namespace rendertest {
 
-// A headless window (and so a GL context) for each test suite.
+// Tests with a GL context: the test program's one headless window.
 class GLTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite();
-    static void TearDownTestSuite();
     void SetUp() override;
 
     // An offscreen surface set up for 2D drawing in pixels (origin at the
