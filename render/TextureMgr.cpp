@@ -1,5 +1,7 @@
 #include "render/TextureMgr.h"
 
+#include "engine/Director.h"
+
 #include "engine/FileUtils.h"
 #include "engine/support/Error.h"
 #include "engine/support/Log.h"
@@ -32,6 +34,9 @@ bool hasPVRExtension(const std::string& name) {
 } // namespace
 
 TextureMgr& TextureMgr::sharedTextureMgr() {
+    // The director releases the cache when it ends.
+    static bool registered = (Director::addEndHook([] { purgeSharedTextureMgr(); }), true);
+    (void)registered;
     return shared.get();
 }
 
