@@ -1,0 +1,272 @@
+#include "engine/TransitionScene.h"
+
+#include "engine/Director.h"
+#include "engine/EaseAction.h"
+#include "engine/InstantAction.h"
+#include "engine/IntervalAction.h"
+#include "engine/Layer.h"
+#include "engine/TouchDispatcher.h"
+#include "engine/support/Error.h"
+
+namespace {
+
+Ref<CallFunc> callFinish(TransitionScene* t) {
+    return CallFunc::actionWithTarget(t, ccSelector(t, &TransitionScene::finish));
+}
+
+// Puts a scene back in its resting placement.
+void rest(Scene* scene, bool visible) {
+    scene->setVisible(visible);
+    scene->setPosition(Point(0, 0));
+    scene->setScale(1);
+    scene->setRotation(0);
+    // Nodes carry no camera of their own: the default view is the only one.
+}
+
+} // namespace
+
+// --- TransitionScene ---
+
+void TransitionScene::initWithDuration(float t, Scene* scene) {
+    ccAssert(scene != nullptr, "Argument scene must be non-nil");
+    duration_ = t;
+    inScene_ = Ref<Scene>(scene);
+    outScene_ = Ref<Scene>(Director::sharedDirector().runningScene());
+    if (inScene_ == outScene_)
+        ccRaise("TransitionWithInvalidScene",
+                "Incoming scene must be different from the outgoing scene");
+    if (!outScene_) {
+        outScene_ = Scene::node();
+        enterOutScene_ = true;
+    }
+    TouchDispatcher::sharedDispatcher().setDispatchEvents(false);
+    sceneOrder();
+}
+
+void TransitionScene::draw() {
+    Ref<Scene> below = inSceneOnTop_ ? outScene_ : inScene_;
+    Ref<Scene> above = inSceneOnTop_ ? inScene_ : outScene_;
+    below->visit();
+    above->visit();
+}
+
+void TransitionScene::onEnter() {
+    Scene::onEnter();
+    if (enterOutScene_) outScene_->onEnter();
+    inScene_->onEnter();
+}
+
+void TransitionScene::onExit() {
+    Ref<TransitionScene> keep(this);
+    Scene::onExit();
+    outScene_->onExit();
+    inScene_->onEnterTransitionDidFinish();
+}
+
+void TransitionScene::cleanup() {
+    Ref<TransitionScene> keep(this);
+    Scene::cleanup();
+    inScene_->cleanup();
+    outScene_->cleanup();
+}
+
+void TransitionScene::finish() {
+    rest(inScene_.get(), true);
+    rest(outScene_.get(), false);
+    schedule(ccSelector(this, &TransitionScene::setNewScene), 0);
+}
+
+void TransitionScene::hideOutShowIn() {
+    inScene_->setVisible(true);
+    outScene_->setVisible(false);
+}
+
+void TransitionScene::setNewScene(float) {
+    Ref<TransitionScene> keep(this);
+    unschedule("setNewScene");
+    Director::sharedDirector().replaceScene(inScene_.get());
+    TouchDispatcher::sharedDispatcher().setDispatchEvents(true);
+    // No longer drawn, but it leaves as it was found.
+    outScene_->setVisible(true);
+}
+
+// --- FadeTransition ---
+
+void FadeTransition::initWithDuration(float t, Scene* scene, ccColor3B color) {
+    color_ = ccc4(color.r, color.g, color.b, 0);
+    TransitionScene::initWithDuration(t, scene);
+}
+
+void FadeTransition::onEnter() {
+    TransitionScene::onEnter();
+    auto layer = ColorLayer::layerWithColor(color_);
+    inScene_->setVisible(false);
+    addChild(layer.get(), 2, kSceneFade);
+    auto fade = Sequence::actions({
+        FadeIn::actionWithDuration(duration_ / 2),
+        CallFunc::actionWithTarget(this, ccSelector(this, &TransitionScene::hideOutShowIn)),
+        FadeOut::actionWithDuration(duration_ / 2),
+        callFinish(this),
+    });
+    layer->runAction(fade.get());
+}
+
+void FadeTransition::onExit() {
+    TransitionScene::onExit();
+    removeChildByTag(kSceneFade, false);
+}
+
+// --- slides ---
+
+void SlideInLTransition::onEnter() {
+    TransitionScene::onEnter();
+    initScenes();
+    auto in = action();
+    auto out = action();
+    inScene_->runAction(easeActionWithAction(in.get()).get());
+    auto outSeq = Sequence::actions({easeActionWithAction(out.get()), callFinish(this)});
+    outScene_->runAction(outSeq.get());
+}
+
+// Half a point short of the full width so that the two scenes overlap by a
+// sliver instead of leaving a seam.
+void SlideInLTransition::initScenes() {
+    Size s = Director::sharedDirector().winSize();
+    inScene_->setPosition(Point(-(s.width - 0.5f), 0));
+}
+
+Ref<IntervalAction> SlideInLTransition::action() {
+    Size s = Director::sharedDirector().winSize();
+    return MoveBy::actionWithDuration(duration_, Point(s.width - 0.5f, 0));
+}
+
+Ref<IntervalAction> SlideInLTransition::easeActionWithAction(IntervalAction* action) {
+    return EaseOut::actionWithAction(action, 2.0f);
+}
+
+void SlideInRTransition::initScenes() {
+    Size s = Director::sharedDirector().winSize();
+    inScene_->setPosition(Point(s.width - 0.5f, 0));
+}
+
+Ref<IntervalAction> SlideInRTransition::action() {
+    Size s = Director::sharedDirector().winSize();
+    return MoveBy::actionWithDuration(duration_, Point(-(s.width - 0.5f), 0));
+}
+
+void SlideInTTransition::initScenes() {
+    Size s = Director::sharedDirector().winSize();
+    inScene_->setPosition(Point(0, s.height - 0.5f));
+}
+
+Ref<IntervalAction> SlideInTTransition::action() {
+    Size s = Director::sharedDirector().winSize();
+    return MoveBy::actionWithDuration(duration_, Point(0, -(s.height - 0.5f)));
+}
+
+void SlideInBTransition::initScenes() {
+    Size s = Director::sharedDirector().winSize();
+    inScene_->setPosition(Point(0, -(s.height - 0.5f)));
+}
+
+Ref<IntervalAction> SlideInBTransition::action() {
+    Size s = Director::sharedDirector().winSize();
+    return MoveBy::actionWithDuration(duration_, Point(0, s.height - 0.5f));
+}
+
+// --- move-ins ---
+
+void MoveInLTransition::onEnter() {
+    TransitionScene::onEnter();
+    initScenes();
+    auto move = action();
+    auto seq = Sequence::actions({easeActionWithAction(move.get()), callFinish(this)});
+    inScene_->runAction(seq.get());
+}
+
+void MoveInLTransition::initScenes() {
+    Size s = Director::sharedDirector().winSize();
+    inScene_->setPosition(Point(-s.width, 0));
+}
+
+Ref<IntervalAction> MoveInLTransition::action() {
+    return MoveTo::actionWithDuration(duration_, Point(0, 0));
+}
+
+Ref<IntervalAction> MoveInLTransition::easeActionWithAction(IntervalAction* action) {
+    return EaseOut::actionWithAction(action, 2.0f);
+}
+
+void MoveInRTransition::initScenes() {
+    Size s = Director::sharedDirector().winSize();
+    inScene_->setPosition(Point(s.width, 0));
+}
+
+void MoveInTTransition::initScenes() {
+    Size s = Director::sharedDirector().winSize();
+    inScene_->setPosition(Point(0, s.height));
+}
+
+void MoveInBTransition::initScenes() {
+    Size s = Director::sharedDirector().winSize();
+    inScene_->setPosition(Point(0, -s.height));
+}
+
+// --- zooms ---
+
+void ShrinkGrowTransition::onEnter() {
+    TransitionScene::onEnter();
+    inAnchor_ = inScene_->anchorPoint();
+    outAnchor_ = outScene_->anchorPoint();
+    inScene_->setScale(0.001f);
+    outScene_->setScale(1);
+    inScene_->setAnchorPoint(Point(2 / 3.0f, 0.5f));
+    outScene_->setAnchorPoint(Point(1 / 3.0f, 0.5f));
+    auto grow = easeActionWithAction(ScaleTo::actionWithDuration(duration_, 1).get());
+    auto shrink = easeActionWithAction(ScaleTo::actionWithDuration(duration_, 0.01f).get());
+    inScene_->runAction(grow.get());
+    outScene_->runAction(Sequence::actions({shrink, callFinish(this)}).get());
+}
+
+void ShrinkGrowTransition::finish() {
+    inScene_->setAnchorPoint(inAnchor_);
+    outScene_->setAnchorPoint(outAnchor_);
+    TransitionScene::finish();
+}
+
+Ref<IntervalAction> ShrinkGrowTransition::easeActionWithAction(IntervalAction* action) {
+    return EaseOut::actionWithAction(action, 2.0f);
+}
+
+void RotoZoomTransition::onEnter() {
+    TransitionScene::onEnter();
+    inScene_->setScale(0.001f);
+    outScene_->setScale(1);
+    inScene_->setAnchorPoint(Point(0.5f, 0.5f));
+    outScene_->setAnchorPoint(Point(0.5f, 0.5f));
+    auto spin = Spawn::actions({
+        ScaleBy::actionWithDuration(duration_ / 2, 0.001f),
+        RotateBy::actionWithDuration(duration_ / 2, 360 * 2),
+    });
+    auto rotozoom = Sequence::actions({spin, DelayTime::actionWithDuration(duration_ / 2)});
+    auto back = action_cast<FiniteTimeAction>(rotozoom->reverse());
+    outScene_->runAction(rotozoom.get());
+    inScene_->runAction(Sequence::actions({back, callFinish(this)}).get());
+}
+
+void JumpZoomTransition::onEnter() {
+    TransitionScene::onEnter();
+    Size s = Director::sharedDirector().winSize();
+    inScene_->setScale(0.5f);
+    inScene_->setPosition(Point(s.width, 0));
+    inScene_->setAnchorPoint(Point(0.5f, 0.5f));
+    outScene_->setAnchorPoint(Point(0.5f, 0.5f));
+    auto jump = JumpBy::actionWithDuration(duration_ / 4, Point(-s.width, 0), s.width / 4, 2);
+    auto jumpZoomOut = Sequence::actions({ScaleTo::actionWithDuration(duration_ / 4, 0.5f), jump});
+    auto jumpZoomIn =
+        Sequence::actions({jump->copy(), ScaleTo::actionWithDuration(duration_ / 4, 1)});
+    outScene_->runAction(jumpZoomOut.get());
+    inScene_->runAction(Sequence::actions({DelayTime::actionWithDuration(duration_ / 2), jumpZoomIn,
+                                           callFinish(this)})
+                            .get());
+}
