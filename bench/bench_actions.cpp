@@ -14,24 +14,7 @@
 #include <new>
 #include <vector>
 
-namespace {
-std::atomic<long> allocations{0};
-}
-
-// Every allocation of the program is counted. The compiler takes the
-// replaced pair for the built-in one and would warn about malloc/free.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(size_t size) {
-    allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, size_t) noexcept {
-    std::free(p);
-}
+#include "bench/AllocationCounter.h"
 
 namespace {
 
@@ -79,7 +62,7 @@ void runTen(Node* node) {
 
 void BM_ActionManagerTick(benchmark::State& state) {
     std::vector<Ref<Node>> nodes;
-    long setupStart = allocations.load();
+    long setupStart = allocationCount.load();
     for (int i = 0; i < kTargets; ++i) {
         auto n = Node::node();
         n->onEnter();
@@ -88,18 +71,18 @@ void BM_ActionManagerTick(benchmark::State& state) {
     }
     ActionManager& manager = ActionManager::sharedManager();
     // Shows that the counting works: setting up does allocate.
-    state.counters["setup_allocs"] = double(allocations.load() - setupStart);
+    state.counters["setup_allocs"] = double(allocationCount.load() - setupStart);
     if (manager.targetCount() != kTargets) state.SkipWithError("targets missing");
     for (int i = 0; i < 10; ++i)
         manager.tick(1.0f / 60);
 
-    long before = allocations.load();
+    long before = allocationCount.load();
     long frames = 0;
     for (auto _ : state) {
         manager.tick(1.0f / 60);
         ++frames;
     }
-    long allocated = allocations.load() - before;
+    long allocated = allocationCount.load() - before;
 
     state.counters["actions"] = kTargets * kActionsPerTarget;
     state.counters["ns_per_action"] = benchmark::Counter(
