@@ -7,6 +7,9 @@
 
 #include <cstdio>
 
+// Two screens to tap between with each transition in turn (TransitionsDemo.cpp).
+Ref<Scene> makeTransitionsScene();
+
 int main(int argc, char** argv) {
     ccInstallTerminateHandler();
     platform::Options options;
@@ -33,7 +36,12 @@ int main(int argc, char** argv) {
         EngineDemoDelegate delegate(makeActionsScene);
         return platform::Application::shared().run(options, delegate);
     }
-    std::fprintf(stderr, "nebulark: unknown demo '%s' (known: spine, actions, pattern)\n",
+    if (options.demo == "transitions") {
+        EngineDemoDelegate delegate(makeTransitionsScene);
+        return platform::Application::shared().run(options, delegate);
+    }
+    std::fprintf(stderr,
+                 "nebulark: unknown demo '%s' (known: spine, actions, transitions, pattern)\n",
                  options.demo.c_str());
     return 2;
 }
