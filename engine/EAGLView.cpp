@@ -51,8 +51,6 @@ bool EAGLView::createSurface() {
     return true;
 }
 
-void EAGLView::setFrame(Rect frame) { View::setFrame(frame); }
-
 void EAGLView::setAutoresizesSurface(bool on) {
     _autoresize = on;
     if (on) layoutSubviews();

@@ -22,7 +22,6 @@ public:
                                        platform::DepthFormat depth, bool retainedBacking);
     ~EAGLView() override;
 
-    void setFrame(Rect frame) override;
     void layoutSubviews() override;
 
     bool autoresizesSurface() const { return _autoresize; }

@@ -3,6 +3,7 @@
 #include "engine/TouchDelegate.h"
 #include "engine/support/Ref.h"
 
+#include <type_traits>
 #include <vector>
 
 enum class TouchPhaseKind { Began, Moved, Ended, Cancelled };
