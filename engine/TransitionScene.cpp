@@ -7,6 +7,7 @@
 #include "engine/Layer.h"
 #include "engine/TouchDispatcher.h"
 #include "engine/support/Error.h"
+#include "platform/GL.h"
 
 namespace {
 
@@ -269,4 +270,95 @@ void JumpZoomTransition::onEnter() {
     inScene_->runAction(Sequence::actions({DelayTime::actionWithDuration(duration_ / 2), jumpZoomIn,
                                            callFinish(this)})
                             .get());
+}
+
+// --- flips ---
+
+void OrientedTransitionScene::initWithDuration(float t, Scene* scene, int orientation) {
+    orientation_ = orientation;
+    TransitionScene::initWithDuration(t, scene);
+}
+
+namespace {
+
+// Turns one of a flip's scenes from an angle by a number of degrees.
+class FlipTurn : public IntervalAction {
+    CC_ACTION_COPY(FlipTurn)
+public:
+    FlipTurn(float d, FlipXTransition* flip, bool incoming, float from, float delta)
+        : IntervalAction(d), flip_(flip), incoming_(incoming), from_(from), delta_(delta) {}
+    void update(float t) override { flip_->setTurn(incoming_, from_ + delta_ * t); }
+
+protected:
+    Ref<FlipXTransition> flip_;
+    bool incoming_;
+    float from_, delta_;
+};
+
+Ref<Action> FlipTurn::copyAction() const {
+    auto c = make<FlipTurn>(duration_, flip_.get(), incoming_, from_, delta_);
+    c->setTag(tag_);
+    return c;
+}
+
+} // namespace
+
+void FlipXTransition::onEnter() {
+    TransitionScene::onEnter();
+    const float half = duration_ / 2;
+    // The outgoing scene turns away to edge-on, the incoming one comes on
+    // from edge-on on the other side, in the same sense of rotation.
+    const float sense = orientation_ == kOrientationRightOver ? -1.0f : 1.0f;
+    outTurn_ = 0;
+    inTurn_ = -90 * sense;
+    inScene_->setVisible(false);
+
+    Ref<FiniteTimeAction> turnOut = make<FlipTurn>(half, this, false, 0.0f, 90 * sense);
+    Ref<FiniteTimeAction> turnIn = make<FlipTurn>(half, this, true, -90 * sense, 90 * sense);
+    if (zooms()) {
+        inScene_->setScale(0.5f);
+        turnOut = Spawn::actions({turnOut, ScaleTo::actionWithDuration(half, 0.5f)});
+        turnIn = Spawn::actions({turnIn, ScaleTo::actionWithDuration(half, 1)});
+    }
+    outScene_->runAction(
+        Sequence::actions({turnOut, Hide::action(), DelayTime::actionWithDuration(half)}).get());
+    inScene_->runAction(Sequence::actions({DelayTime::actionWithDuration(half), Show::action(),
+                                           turnIn, callFinish(this)})
+                            .get());
+}
+
+void FlipXTransition::finish() {
+    outTurn_ = inTurn_ = 0;
+    TransitionScene::finish();
+}
+
+void FlipXTransition::draw() {
+    // Each scene is one flat card: layers in it share a plane, and depth
+    // testing would only let them fight over it.
+    const bool depth = glIsEnabled(GL_DEPTH_TEST);
+    if (depth) glDisable(GL_DEPTH_TEST);
+    drawTurned(inSceneOnTop_ ? outScene_.get() : inScene_.get(),
+               inSceneOnTop_ ? outTurn_ : inTurn_);
+    drawTurned(inSceneOnTop_ ? inScene_.get() : outScene_.get(),
+               inSceneOnTop_ ? inTurn_ : outTurn_);
+    if (depth) glEnable(GL_DEPTH_TEST);
+}
+
+void FlipXTransition::drawTurned(Scene* scene, float degrees) {
+    Ref<Scene> keep(scene);
+    if (degrees == 0) {
+        scene->visit();
+        return;
+    }
+    Size s = Director::sharedDirector().winSize();
+    Point axis = turnAxis();
+    glPushMatrix();
+    glTranslatef(s.width / 2, s.height / 2, 0);
+    // A flat projection keeps only depths within ±1: lay the turned card
+    // back into the screen's plane there.
+    if (Director::sharedDirector().projection() != 1) glScalef(1, 1, 0);
+    glRotatef(degrees, axis.x, axis.y, 0);
+    glTranslatef(-s.width / 2, -s.height / 2, 0);
+    scene->visit();
+    glPopMatrix();
 }

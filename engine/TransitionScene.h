@@ -198,3 +198,95 @@ class JumpZoomTransition : public TransitionScene {
 public:
     void onEnter() override;
 };
+
+// Which way a flip turns.
+enum tOrientation {
+    kOrientationLeftOver = 0,
+    kOrientationRightOver = 1,
+    kOrientationUpOver = 0,
+    kOrientationDownOver = 1,
+};
+
+// A transition with a direction.
+class OrientedTransitionScene : public TransitionScene {
+    CC_TRANSITION_CREATE(OrientedTransitionScene)
+public:
+    static Ref<OrientedTransitionScene> transitionWithDuration(float t, Scene* scene,
+                                                               int orientation) {
+        return create<OrientedTransitionScene>(t, scene, orientation);
+    }
+    int orientation() const { return orientation_; }
+
+protected:
+    using TransitionScene::initWithDuration;
+    void initWithDuration(float t, Scene* scene, int orientation);
+    friend class TransitionScene;
+
+    int orientation_ = kOrientationLeftOver;
+};
+
+#define CC_ORIENTED_TRANSITION_CREATE(Class)                                                       \
+    CC_TRANSITION_CREATE(Class)                                                                    \
+public:                                                                                            \
+    static Ref<Class> transitionWithDuration(float t, Scene* scene, int orientation) {             \
+        return create<Class>(t, scene, orientation);                                               \
+    }
+
+// The outgoing scene turns edge-on about the vertical axis through the
+// screen's centre in the first half; the incoming one turns on from edge-on
+// in the second. The turn is a rotation of the drawing, not a camera: each
+// scene is drawn as a flat card.
+class FlipXTransition : public OrientedTransitionScene {
+    CC_ORIENTED_TRANSITION_CREATE(FlipXTransition)
+public:
+    void onEnter() override;
+    void draw() override;
+    // Also turns both scenes back flat.
+    void finish() override;
+
+    float outTurn() const { return outTurn_; }
+    float inTurn() const { return inTurn_; }
+    void setTurn(bool incoming, float degrees) { (incoming ? inTurn_ : outTurn_) = degrees; }
+
+protected:
+    // The axis of the turn, in the screen's plane.
+    virtual Point turnAxis() const { return Point(0, 1); }
+    // Shrinks the scenes to half size while they are turned.
+    virtual bool zooms() const { return false; }
+    void drawTurned(Scene* scene, float degrees);
+
+    float outTurn_ = 0;
+    float inTurn_ = 0;
+};
+
+// About the horizontal axis.
+class FlipYTransition : public FlipXTransition {
+    CC_ORIENTED_TRANSITION_CREATE(FlipYTransition)
+protected:
+    Point turnAxis() const override { return Point(1, 0); }
+};
+
+// About the rising diagonal.
+class FlipAngularTransition : public FlipXTransition {
+    CC_ORIENTED_TRANSITION_CREATE(FlipAngularTransition)
+protected:
+    Point turnAxis() const override { return Point(1, 1); }
+};
+
+class ZoomFlipXTransition : public FlipXTransition {
+    CC_ORIENTED_TRANSITION_CREATE(ZoomFlipXTransition)
+protected:
+    bool zooms() const override { return true; }
+};
+
+class ZoomFlipYTransition : public FlipYTransition {
+    CC_ORIENTED_TRANSITION_CREATE(ZoomFlipYTransition)
+protected:
+    bool zooms() const override { return true; }
+};
+
+class ZoomFlipAngularTransition : public FlipAngularTransition {
+    CC_ORIENTED_TRANSITION_CREATE(ZoomFlipAngularTransition)
+protected:
+    bool zooms() const override { return true; }
+};

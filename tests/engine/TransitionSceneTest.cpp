@@ -258,6 +258,21 @@ TEST_F(TransitionTest, ZoomsRestoreScaleRotationAndPivotAndHandOverOnTime) {
          [](Scene* s) { return ShrinkGrowTransition::transitionWithDuration(0.5f, s); }},
         {"RotoZoom", [](Scene* s) { return RotoZoomTransition::transitionWithDuration(0.5f, s); }},
         {"JumpZoom", [](Scene* s) { return JumpZoomTransition::transitionWithDuration(0.5f, s); }},
+        {"FlipX", [](Scene* s) { return FlipXTransition::transitionWithDuration(0.5f, s); }},
+        {"FlipYDown",
+         [](Scene* s) {
+             return FlipYTransition::transitionWithDuration(0.5f, s, kOrientationDownOver);
+         }},
+        {"FlipAngular",
+         [](Scene* s) { return FlipAngularTransition::transitionWithDuration(0.5f, s); }},
+        {"ZoomFlipX",
+         [](Scene* s) {
+             return ZoomFlipXTransition::transitionWithDuration(0.5f, s, kOrientationRightOver);
+         }},
+        {"ZoomFlipY",
+         [](Scene* s) { return ZoomFlipYTransition::transitionWithDuration(0.5f, s); }},
+        {"ZoomFlipAngular",
+         [](Scene* s) { return ZoomFlipAngularTransition::transitionWithDuration(0.5f, s); }},
     };
     Director& d = Director::sharedDirector();
     auto a = screen("a");
@@ -273,8 +288,9 @@ TEST_F(TransitionTest, ZoomsRestoreScaleRotationAndPivotAndHandOverOnTime) {
         // Something moves in the middle of the effect.
         for (int i = 0; i < 20; ++i)
             step();
+        auto* flip = dynamic_cast<FlipXTransition*>(d.runningScene());
         EXPECT_TRUE(in->scaleX() < 0.999f || out->scaleX() < 0.999f ||
-                    in->position() != Point(0, 0));
+                    in->position() != Point(0, 0) || (flip && flip->inTurn() != 0));
         const int handOver = runUntilRunning(in.get());
         EXPECT_NEAR(handOver - entered, 31, 2);
         for (Scene* s : {out, static_cast<Scene*>(in.get())}) {
@@ -421,4 +437,38 @@ TEST_F(TransitionTest, PictureSlideAtHalfTimeShowsBothScenesSideBySide) {
         EXPECT_TRUE(near(at(img, e + 3, y), 255, 0, 0)) << y;
         EXPECT_TRUE(near(at(img, 319, y), 255, 0, 0)) << y;
     }
+}
+
+TEST_F(TransitionTest, PictureFlipTurnsTheOutgoingSceneAwayThenTheIncomingOneOn) {
+    auto red = filled(ccc4(255, 0, 0, 255)), blue = filled(ccc4(0, 0, 255, 255));
+    auto t =
+        begin(red.get(), [&] { return FlipXTransition::transitionWithDuration(1, blue.get()); });
+    // Black where the card's receding side no longer reaches.
+    auto check = [&](int r, int b) {
+        platform::Image img = frame();
+        EXPECT_TRUE(near(at(img, 160, 240), r, 0, b)) << frame_;
+        const bool leftClear = near(at(img, 30, 240), 0, 0, 0);
+        const bool rightClear = near(at(img, 290, 240), 0, 0, 0);
+        EXPECT_NE(leftClear, rightClear) << frame_;
+        // The near side grows with perspective, the far side shrinks.
+        const int nearX = leftClear ? 300 : 20;
+        EXPECT_TRUE(near(at(img, nearX, 240), r, 0, b)) << frame_;
+        return leftClear;
+    };
+    for (int i = 0; i < 16; ++i)
+        step(); // a quarter: 45 degrees away
+    auto* flip = dynamic_cast<FlipXTransition*>(t.get());
+    EXPECT_NEAR(flip->outTurn(), 45, 4);
+    EXPECT_FALSE(blue->visible());
+    const bool outLeftRecedes = check(255, 0);
+    for (int i = 0; i < 30; ++i)
+        step(); // three quarters: 45 degrees short of flat
+    EXPECT_NEAR(flip->inTurn(), -45, 4);
+    EXPECT_FALSE(red->visible());
+    // Turning on in the same sense, the incoming card recedes on the other
+    // side.
+    EXPECT_NE(check(0, 255), outLeftRecedes);
+    runUntilRunning(blue.get());
+    EXPECT_EQ(flip->inTurn(), 0);
+    EXPECT_EQ(flip->outTurn(), 0);
 }

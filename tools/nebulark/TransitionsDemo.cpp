@@ -28,6 +28,12 @@ const MakeTransition kTransitions[] = {
     [](Scene* s) { return ShrinkGrowTransition::transitionWithDuration(0.8f, s); },
     [](Scene* s) { return RotoZoomTransition::transitionWithDuration(1.0f, s); },
     [](Scene* s) { return JumpZoomTransition::transitionWithDuration(1.0f, s); },
+    [](Scene* s) { return FlipXTransition::transitionWithDuration(0.8f, s); },
+    [](Scene* s) { return FlipYTransition::transitionWithDuration(0.8f, s, kOrientationDownOver); },
+    [](Scene* s) { return FlipAngularTransition::transitionWithDuration(0.8f, s); },
+    [](Scene* s) { return ZoomFlipXTransition::transitionWithDuration(0.8f, s); },
+    [](Scene* s) { return ZoomFlipYTransition::transitionWithDuration(0.8f, s); },
+    [](Scene* s) { return ZoomFlipAngularTransition::transitionWithDuration(0.8f, s); },
 };
 constexpr int kTransitionCount = int(std::size(kTransitions));
 
@@ -64,8 +70,8 @@ public:
         for (int i = 0; i < kTransitionCount; ++i) {
             bool lit = i == next;
             auto pip = ColorLayer::layerWithColor(
-                lit ? ccc4(255, 255, 255, 255) : ccc4(255, 255, 255, 70), 14, 14);
-            pip->setPosition(Point(20 + float(i) * 22, s.height - 40));
+                lit ? ccc4(255, 255, 255, 255) : ccc4(255, 255, 255, 70), 10, 10);
+            pip->setPosition(Point(16 + float(i) * 15, s.height - 36));
             addChild(pip.get());
         }
         // A screen-wide edge on the side each scene enters from keeps the two
