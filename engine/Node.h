@@ -48,7 +48,7 @@ public:
     bool relativeAnchorPoint() const { return relativeAnchorPoint_; }
     virtual void setRelativeAnchorPoint(bool on);
     float vertexZ() const { return vertexZ_; }
-    void setVertexZ(float z) { vertexZ_ = z; }
+    virtual void setVertexZ(float z) { vertexZ_ = z; }
     bool visible() const { return visible_; }
     virtual void setVisible(bool v) { visible_ = v; }
     int zOrder() const { return zOrder_; }
@@ -61,14 +61,16 @@ public:
     const std::vector<Ref<Node>>& children() const { return children_; }
 
     // --- tree ---
-    Node* addChild(Node* child, int z, int tag);
+    // Virtual so that batching parents (the atlas sprite manager) keep their
+    // bookkeeping whichever pointer type the call goes through.
+    virtual Node* addChild(Node* child, int z, int tag);
     Node* addChild(Node* child, int z);
     Node* addChild(Node* child);
-    void removeChild(Node* child, bool cleanup);
+    virtual void removeChild(Node* child, bool cleanup);
     void removeChildByTag(int tag, bool cleanup);
-    void removeAllChildrenWithCleanup(bool cleanup);
+    virtual void removeAllChildrenWithCleanup(bool cleanup);
     Node* getChildByTag(int tag) const;
-    void reorderChild(Node* child, int z);
+    virtual void reorderChild(Node* child, int z);
     // Stops the node's actions and drops its timers, then its children's.
     virtual void cleanup();
 

@@ -1,5 +1,9 @@
 #include "tests/render/RenderTestSupport.h"
 
+#include "engine/ActionManager.h"
+#include "engine/Scheduler.h"
+#include "render/TextureMgr.h"
+
 #include <fstream>
 #include <png.h>
 
@@ -45,6 +49,48 @@ void GLTest::endDrawing() {
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_BLEND);
     glColor4f(1, 1, 1, 1);
+}
+
+void NodeGLTest::SetUp() {
+    GLTest::SetUp();
+    platform::setClock(&clock_);
+}
+
+void NodeGLTest::TearDown() {
+    ActionManager::purgeSharedManager();
+    Scheduler::purgeSharedScheduler();
+    TextureMgr::purgeSharedTextureMgr();
+    platform::setClock(nullptr);
+}
+
+void NodeGLTest::tick(float dt) {
+    Scheduler::sharedScheduler().tick(dt);
+}
+
+std::vector<uint8_t> rgbaOf(int width, int height, const PixelFunction& pixel) {
+    std::vector<uint8_t> rgba;
+    rgba.reserve(size_t(width) * size_t(height) * 4);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            auto p = pixel(x, y);
+            rgba.insert(rgba.end(), p.begin(), p.end());
+        }
+    return rgba;
+}
+
+Ref<Texture2D> textureOf(int width, int height, const PixelFunction& pixel,
+                         platform::ImageAlpha alpha) {
+    auto image =
+        platform::DecodedImage::imageWithRGBA(width, height, rgbaOf(width, height, pixel), alpha);
+    return Texture2D::textureWithImage(image.get());
+}
+
+void writePng(const std::string& path, int width, int height, const PixelFunction& pixel) {
+    platform::Image image;
+    image.width = width;
+    image.height = height;
+    image.rgba = rgbaOf(width, height, pixel);
+    ASSERT_TRUE(platform::writePng(path, image));
 }
 
 Pixels Pixels::of(const platform::GLSurface& surface) {

@@ -1,10 +1,15 @@
 #pragma once
 
+#include "platform/Clock.h"
 #include "platform/GL.h"
+#include "platform/ImageDecoder.h"
 #include "platform/Window.h"
+#include "render/Texture2D.h"
 #include "tests/common/TestSupport.h"
 
+#include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -26,6 +31,27 @@ protected:
 
     static platform::Window* window_;
 };
+
+// Tests of nodes: a GL context, a manual clock, and a fresh scheduler,
+// action manager and texture cache for each test.
+class NodeGLTest : public GLTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    // One scheduler pass: timers and running actions advance by `dt`.
+    static void tick(float dt);
+
+    platform::ManualClock clock_;
+};
+
+using PixelFunction = std::function<std::array<uint8_t, 4>(int x, int y)>;
+// A picture whose pixel (x, y), y from the top row, is `pixel(x, y)`.
+std::vector<uint8_t> rgbaOf(int width, int height, const PixelFunction& pixel);
+// A texture of that picture; premultiplied unless `alpha` says otherwise.
+Ref<Texture2D> textureOf(int width, int height, const PixelFunction& pixel,
+                         platform::ImageAlpha alpha = platform::ImageAlpha::Premultiplied);
+// The same picture as an RGBA PNG file.
+void writePng(const std::string& path, int width, int height, const PixelFunction& pixel);
 
 // Pixels read back from a surface, rows from top to bottom; `at` takes GL
 // coordinates (y up), as the drawing does.

@@ -1,0 +1,96 @@
+#include "render/AtlasNode.h"
+
+#include "engine/support/Error.h"
+#include "platform/GL.h"
+
+#include <cmath>
+
+Ref<AtlasNode> AtlasNode::atlasWithTileFile(const std::string& tile, int tileWidth, int tileHeight,
+                                            unsigned itemsToRender) {
+    auto node = make<AtlasNode>();
+    if (!node->initWithTileFile(tile, tileWidth, tileHeight, itemsToRender)) return nullptr;
+    return node;
+}
+
+AtlasNode::AtlasNode() = default;
+
+bool AtlasNode::initWithTileFile(const std::string& tile, int tileWidth, int tileHeight,
+                                 unsigned itemsToRender) {
+    // The grid divides the picture by the tile size.
+    ccAssert(tileWidth > 0 && tileHeight > 0, "AtlasNode: tile sizes must be positive");
+    itemWidth_ = tileWidth;
+    itemHeight_ = tileHeight;
+    opacity_ = 255;
+    color_ = ccWHITE;
+    opacityModifyRGB_ = false;
+    blendFunc_ = kBlendPremultiplied;
+    textureAtlas_ = TextureAtlas::textureAtlasWithFile(tile, itemsToRender);
+    if (!textureAtlas_) return false;
+    updateBlendFunc();
+    updateOpacityModifyRGB();
+    calculateMaxItems();
+    calculateTexCoordsSteps();
+    return true;
+}
+
+void AtlasNode::calculateMaxItems() {
+    Texture2D* t = texture();
+    Size s = t ? t->contentSize() : Size();
+    itemsPerColumn_ = int(std::trunc(s.height / float(itemHeight_)));
+    itemsPerRow_ = int(std::trunc(s.width / float(itemWidth_)));
+}
+
+void AtlasNode::calculateTexCoordsSteps() {
+    Texture2D* t = texture();
+    if (!t || t->pixelsWide() == 0 || t->pixelsHigh() == 0) {
+        texStepX_ = texStepY_ = 0;
+        return;
+    }
+    texStepX_ = float(itemWidth_) / float(t->pixelsWide());
+    texStepY_ = float(itemHeight_) / float(t->pixelsHigh());
+}
+
+void AtlasNode::updateAtlasValues() {
+    ccRaise("AtlasNode:Abstract", "updateAtlasValue not overriden");
+}
+
+void AtlasNode::updateBlendFunc() {
+    Texture2D* t = texture();
+    blendFunc_ = t && !t->hasPremultipliedAlpha() ? kBlendStraightAlpha : kBlendPremultiplied;
+}
+
+void AtlasNode::updateOpacityModifyRGB() {
+    Texture2D* t = texture();
+    opacityModifyRGB_ = t && t->hasPremultipliedAlpha();
+}
+
+void AtlasNode::setTexture(Texture2D* texture) {
+    textureAtlas_->setTexture(texture);
+    updateBlendFunc();
+    updateOpacityModifyRGB();
+}
+
+void AtlasNode::setOpacity(uint8_t opacity) {
+    opacity_ = opacity;
+    if (opacityModifyRGB_) color_ = ccc3(opacity, opacity, opacity);
+}
+
+void AtlasNode::draw() {
+    drawQuads(textureAtlas_ ? textureAtlas_->totalQuads() : 0);
+}
+
+void AtlasNode::drawQuads(unsigned n) {
+    if (!textureAtlas_ || !texture()) return;
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glEnable(GL_TEXTURE_2D);
+    glColor4ub(color_.r, color_.g, color_.b, opacity_);
+    bool newBlend = blendFunc_ != kBlendPremultiplied;
+    if (newBlend) glBlendFunc(blendFunc_.src, blendFunc_.dst);
+    textureAtlas_->drawNumberOfQuads(n);
+    if (newBlend) glBlendFunc(kBlendPremultiplied.src, kBlendPremultiplied.dst);
+    glColor4ub(255, 255, 255, 255);
+    glDisable(GL_TEXTURE_2D);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+}
