@@ -341,16 +341,27 @@ void Director::popScene() {
         end();
 }
 
+bool Director::isSceneInStack(const Scene* scene) const {
+    for (auto& s : scenesStack_)
+        if (s.get() == scene) return true;
+    return false;
+}
+
 void Director::setNextScene() {
     bool runningIsTransition = runningScene_ && runningScene_->isTransitionScene();
     bool nextIsTransition = nextScene_->isTransitionScene();
     if (!nextIsTransition && runningScene_) runningScene_->onExit();
+    Ref<Scene> previous = std::move(runningScene_);
     runningScene_ = Ref<Scene>(nextScene_);
     nextScene_ = nullptr;
     if (!runningIsTransition) {
         runningScene_->onEnter();
         runningScene_->onEnterTransitionDidFinish();
     }
+    // A scene that left the stack is done with: its timers and actions
+    // would otherwise keep it alive for ever. A scene a transition is still
+    // drawing is the transition's to clean up when it hands over.
+    if (previous && !nextIsTransition && !isSceneInStack(previous.get())) previous->cleanup();
 }
 
 void Director::end() {

@@ -94,6 +94,7 @@ public:
     Scene* runningScene() const { return runningScene_.get(); }
     Scene* nextScene() const { return nextScene_; }
     size_t sceneCount() const { return scenesStack_.size(); }
+    bool isSceneInStack(const Scene* scene) const;
 
     // --- loop ---
     virtual void startAnimation() = 0;

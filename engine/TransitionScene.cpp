@@ -67,8 +67,11 @@ void TransitionScene::onExit() {
 void TransitionScene::cleanup() {
     Ref<TransitionScene> keep(this);
     Scene::cleanup();
-    inScene_->cleanup();
-    outScene_->cleanup();
+    // After the hand-over the incoming scene runs on, and a scene pushed
+    // under this transition waits in the stack: neither is finished with.
+    Director& director = Director::sharedDirector();
+    for (Scene* scene : {inScene_.get(), outScene_.get()})
+        if (scene != director.runningScene() && !director.isSceneInStack(scene)) scene->cleanup();
 }
 
 void TransitionScene::finish() {

@@ -302,3 +302,43 @@ TEST_F(DirectorTest, EndReleasesScenesThatNeverRan) {
     d.end();
     EXPECT_EQ(deaths, 2);
 }
+
+TEST_F(DirectorTest, ScenesThatLeaveTheStackAreReleasedThosePushedUnderStay) {
+    struct Counted : Scene {
+        int* deaths;
+        int steps = 0;
+        explicit Counted(int* d) : deaths(d) {}
+        ~Counted() override { ++*deaths; }
+        void tick(float) { ++steps; }
+    };
+    // Outlives the test body: the last scenes go when the fixture ends.
+    static int deaths;
+    deaths = 0;
+    Director& d = Director::sharedDirector();
+    Counted* bottom;
+    {
+        auto first = make<Counted>(&deaths);
+        auto second = make<Counted>(&deaths);
+        auto third = make<Counted>(&deaths);
+        for (Counted* s : {first.get(), second.get(), third.get()})
+            s->schedule(ccSelector(s, &Counted::tick));
+        bottom = second.get();
+        d.runWithScene(first.get());
+        frameAfter(0.1);
+        d.replaceScene(second.get()); // the first leaves for good
+        frameAfter(0.1);
+        d.pushScene(third.get());
+    }
+    // The scheduler lets go of a stopped timer at its next tick.
+    frameAfter(0.1);
+    EXPECT_EQ(deaths, 1);
+    frameAfter(0.1);
+    EXPECT_EQ(deaths, 1); // the second waits under the third
+    d.popScene();
+    frameAfter(0.1);
+    frameAfter(0.1);
+    EXPECT_EQ(deaths, 2); // the third is gone
+    int before = bottom->steps;
+    frameAfter(0.1);
+    EXPECT_EQ(bottom->steps, before + 1); // the second ticks again
+}
