@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cairo.h>
+#include <pango/pango.h>
+
+#include <string>
+
+namespace resgen {
+
+// Text drawn with fonts loaded from fixed files through a private
+// fontconfig set, so the pictures do not depend on the machine's font
+// configuration, only on the installed font files.
+class Fonts {
+public:
+    // Faces the generator draws with.
+    enum class Face { SansBold, ComicBold };
+
+    Fonts();
+    ~Fonts();
+    Fonts(const Fonts&) = delete;
+    Fonts& operator=(const Fonts&) = delete;
+
+    // A layout of `text` in `face` at `pixelSize` for drawing on `cr`
+    // (caller unrefs). `hinted`: outlines and advances snapped to pixels,
+    // for small crisp text.
+    PangoLayout* layout(cairo_t* cr, Face face, double pixelSize, const std::string& text,
+                        bool hinted = false);
+
+private:
+    PangoFontMap* map_ = nullptr;
+    PangoContext* plain_ = nullptr;
+    PangoContext* hinted_ = nullptr;
+};
+
+// Logical extents of a layout in pixels (floating).
+struct TextExtents {
+    double width = 0, height = 0, baseline = 0;
+};
+TextExtents extentsOf(PangoLayout* layout);
+
+} // namespace resgen
