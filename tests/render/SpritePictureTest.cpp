@@ -1,5 +1,11 @@
 // Sprites and atlas sprites drawn into an offscreen surface and read back.
 // Probes sit inside uniform areas; channels are compared within 3 levels.
+#include "engine/ActionManager.h"
+#include "engine/Director.h"
+#include "engine/Scene.h"
+#include "engine/TouchDispatcher.h"
+#include "platform/RunLoop.h"
+#include "platform/System.h"
 #include "render/AtlasSpriteManager.h"
 #include "render/Sprite.h"
 #include "tests/render/RenderTestSupport.h"
@@ -121,7 +127,7 @@ TEST_F(SpritePictureTest, AnAtlasDrawsFramesFlipsAndColoursInOneBatch) {
     // Added later but lower: drawn first, so the blue one covers it.
     add(white, Point(180, 60), 1)->setColor(ccc3(0, 0, 255));
     add(white, Point(184, 60), 0)->setColor(ccc3(255, 0, 0));
-    add(Rect(48, 0, 16, 16), Point(220, 20)); // transparent cell
+    add(Rect(48, 0, 16, 16), Point(220, 20));      // transparent cell
     EXPECT_EQ(m->textureAtlas()->capacity(), 13u); // 4, 6, 9, 13
 
     auto surface = surface2D(240, 80, kBlack);
@@ -166,4 +172,57 @@ TEST_F(SpritePictureTest, AnAtlasDrawsFramesFlipsAndColoursInOneBatch) {
     m->visit();
     endDrawing();
     EXPECT_PIXEL(Pixels::of(*hidden), 20, 24, 0, 0, 0);
+}
+
+// The same nodes in a frame of the director: its 3D projection, depth test
+// and drawing defaults.
+TEST_F(SpritePictureTest, SpritesAndAnAtlasInADirectorFrame) {
+    platform::RunLoop::main().reset();
+    platform::RunLoop::main().setVirtualClock(&clock_);
+    platform::setSystemVersion("3.1");
+    Director& director = Director::sharedDirector();
+    ASSERT_TRUE(director.attachInView(window_));
+
+    test::TempDir dir;
+    writePng(dir.file("pair.png"), 20, 10, [](int x, int) { return x < 10 ? kRed : kBlue; });
+    auto scene = Scene::node();
+    auto sprite = Sprite::spriteWithFile(dir.file("pair.png"));
+    sprite->setPosition(Point(100, 400));
+    sprite->setScale(2);
+    scene->addChild(sprite.get());
+    auto m = AtlasSpriteManager::spriteManagerWithFile(dir.file("pair.png"));
+    auto left = m->createSpriteWithRect(Rect(0, 0, 10, 10));
+    left->setPosition(Point(200, 100));
+    left->setScale(3);
+    m->addChild(left.get());
+    auto right = m->createSpriteWithRect(Rect(10, 0, 10, 10));
+    right->setPosition(Point(240, 100));
+    right->setFlipX(true);
+    right->setColor(ccc3(0, 255, 255)); // blue stays blue under cyan
+    m->addChild(right.get());
+    scene->addChild(m.get(), 1);
+
+    director.runWithScene(scene.get());
+    clock_.advance(1.0 / 60);
+    director.mainLoop();
+    platform::Image img = window_->lastFrame();
+    ASSERT_EQ(img.width, 320);
+    // Rows run top to bottom: scene y is row 479 - y.
+    auto at = [&](int x, int y) {
+        return img.rgba.data() + (size_t(479 - y) * size_t(img.width) + size_t(x)) * 4;
+    };
+    EXPECT_TRUE(near(at(90, 400), {255, 0, 0}, kTolerance));
+    EXPECT_TRUE(near(at(110, 400), {0, 0, 255}, kTolerance));
+    EXPECT_TRUE(near(at(78, 400), {0, 0, 0}, kTolerance));
+    EXPECT_TRUE(near(at(100, 412), {0, 0, 0}, kTolerance));
+    EXPECT_TRUE(near(at(188, 90), {255, 0, 0}, kTolerance));
+    EXPECT_TRUE(near(at(212, 110), {255, 0, 0}, kTolerance));
+    EXPECT_TRUE(near(at(240, 100), {0, 0, 255}, kTolerance));
+    EXPECT_TRUE(near(at(240, 107), {0, 0, 0}, kTolerance));
+
+    director.end();
+    Director::purgeSharedDirector();
+    TouchDispatcher::sharedDispatcher().removeAllDelegates();
+    platform::RunLoop::main().reset();
+    platform::RunLoop::main().setVirtualClock(nullptr);
 }
