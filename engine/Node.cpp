@@ -88,9 +88,14 @@ void Node::setRelativeAnchorPoint(bool on) {
 
 void Node::insertChild(Node* child, int z) {
     if (children_.empty()) children_.reserve(4);
-    auto at = std::find_if(children_.begin(), children_.end(),
-                           [z](const Ref<Node>& c) { return c->zOrder_ > z; });
-    children_.insert(at, Ref<Node>(child));
+    // Most children go last: skip the walk then.
+    if (children_.empty() || children_.back()->zOrder_ <= z) {
+        children_.emplace_back(child);
+    } else {
+        auto at = std::find_if(children_.begin(), children_.end(),
+                               [z](const Ref<Node>& c) { return c->zOrder_ > z; });
+        children_.insert(at, Ref<Node>(child));
+    }
     child->zOrder_ = z;
 }
 
