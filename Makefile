@@ -21,6 +21,8 @@ run: deps
 		-DNEBULARK_TESTS=OFF -DNEBULARK_BENCH=OFF >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS) --target nebulark
 	@mkdir -p out
+# The contact sheet of the generated art: out/resources.png.
+	@cmake --build $(BUILD) -j $(JOBS) --target resource_sheet_png >/dev/null
 	$(BUILD)/nebulark $(RUN_ARGS)
 
 test: deps

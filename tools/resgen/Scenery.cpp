@@ -171,12 +171,15 @@ Canvas launchPicture(Fonts& fonts) {
     return c;
 }
 
+// The joystick's base: a ring the knob travels in (up to 65 points from the
+// middle), with arrows at the four points. It sits at (260, 100), so it
+// stays within 60 points of its middle to keep on screen.
 Canvas joypadBase() {
-    Canvas c(128, 128);
+    Canvas c(120, 120);
     cairo_t* cr = c.cr();
-    const double m = 64;
-    cairo_arc(cr, m, m, 58, 0, 2 * M_PI);
-    cairo_pattern_t* fill = cairo_pattern_create_radial(m, m, 10, m, m, 58);
+    const double m = 60;
+    cairo_arc(cr, m, m, 55, 0, 2 * M_PI);
+    cairo_pattern_t* fill = cairo_pattern_create_radial(m, m, 10, m, m, 55);
     addStop(fill, 0, rgb(0x0A1A40, 0.3));
     addStop(fill, 1, rgb(0x1E4A9A, 0.55));
     cairo_set_source(cr, fill);
@@ -185,7 +188,7 @@ Canvas joypadBase() {
     cairo_set_line_width(cr, 3);
     setColor(cr, rgb(0xA8E4FF, 0.8));
     cairo_stroke(cr);
-    cairo_arc(cr, m, m, 38, 0, 2 * M_PI);
+    cairo_arc(cr, m, m, 36, 0, 2 * M_PI);
     cairo_set_line_width(cr, 1.2);
     setColor(cr, rgb(0xA8E4FF, 0.35));
     cairo_stroke(cr);
@@ -194,9 +197,9 @@ Canvas joypadBase() {
         cairo_save(cr);
         cairo_translate(cr, m, m);
         cairo_rotate(cr, i * M_PI / 2);
-        cairo_move_to(cr, 0, -53);
-        cairo_line_to(cr, 8, -44);
-        cairo_line_to(cr, -8, -44);
+        cairo_move_to(cr, 0, -50);
+        cairo_line_to(cr, 8, -41);
+        cairo_line_to(cr, -8, -41);
         cairo_close_path(cr);
         cairo_restore(cr);
         setColor(cr, rgb(0xD8F4FF, 0.85));

@@ -322,10 +322,10 @@ Canvas playerBullet() {
 
 // Enemy bullet: a white orb with a grey halo; the game tints it red.
 Canvas enemyBullet() {
-    Canvas c(11, 11);
+    Canvas c(13, 13);
     cairo_t* cr = c.cr();
-    radialGlow(cr, 5.5, 5.5, 5.5, rgb(0xFFFFFF), rgb(0xFFFFFF, 0));
-    cairo_arc(cr, 5.5, 5.5, 2.4, 0, 2 * M_PI);
+    radialGlow(cr, 6.5, 6.5, 6.5, rgb(0xFFFFFF), rgb(0xFFFFFF, 0));
+    cairo_arc(cr, 6.5, 6.5, 3, 0, 2 * M_PI);
     setColor(cr, rgb(0xFFFFFF));
     cairo_fill(cr);
     return c;

@@ -2,6 +2,7 @@
 // (sprite frames cut from the sheet and enlarged, the compressed texture
 // decoded level by level, a line of text set in each bitmap font), so the
 // art can be reviewed at a glance.
+#include "engine/support/Types.h"
 #include "platform/PropertyList.h"
 #include "platform/PvrtcDecoder.h"
 
@@ -16,6 +17,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -81,8 +83,9 @@ void addPvrLevels(const fs::path& path, std::vector<Item>& items) {
     }
 }
 
-// A line of text set with a .fnt file and its page, as the labels set it.
-void addFontSample(const fs::path& fnt, const std::string& text, std::vector<Item>& items) {
+// A line of text set with a .fnt file and its page, as the labels set it
+// (null when the font cannot be read).
+cairo_surface_t* setText(const fs::path& fnt, const std::string& text) {
     struct Def {
         int x = 0, y = 0, w = 0, h = 0, xo = 0, yo = 0, adv = 0;
     };
@@ -112,7 +115,7 @@ void addFontSample(const fs::path& fnt, const std::string& text, std::vector<Ite
         cairo_image_surface_create_from_png((fnt.parent_path() / page).string().c_str());
     if (cairo_surface_status(pageSurface) != CAIRO_STATUS_SUCCESS) {
         cairo_surface_destroy(pageSurface);
-        return;
+        return nullptr;
     }
     int width = 0, prev = -1;
     for (char c : text) {
@@ -137,7 +140,100 @@ void addFontSample(const fs::path& fnt, const std::string& text, std::vector<Ite
     }
     cairo_destroy(cr);
     cairo_surface_destroy(pageSurface);
-    items.push_back({fnt.filename().string() + ": \"" + text + "\"", s, 2});
+    return s;
+}
+
+void addFontSample(const fs::path& fnt, const std::string& text, std::vector<Item>& items) {
+    if (cairo_surface_t* s = setText(fnt, text))
+        items.push_back({fnt.filename().string() + ": \"" + text + "\"", s, 2});
+}
+
+// Multiplies every pixel by `tint` (what the engine's sprite colour does).
+cairo_surface_t* tinted(cairo_surface_t* from, ccColor3B tint) {
+    int w = cairo_image_surface_get_width(from), h = cairo_image_surface_get_height(from);
+    cairo_surface_t* s = cut(from, 0, 0, w, h);
+    auto* px = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(s));
+    int stride = cairo_image_surface_get_stride(s) / 4;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            uint32_t& p = px[y * stride + x];
+            uint32_t r = ((p >> 16) & 255) * tint.r / 255, g = ((p >> 8) & 255) * tint.g / 255,
+                     b = (p & 255) * tint.b / 255;
+            p = (p & 0xFF000000u) | r << 16 | g << 8 | b;
+        }
+    cairo_surface_mark_dirty(s);
+    return s;
+}
+
+// A Quick Play moment put together from the resources at the game's own
+// positions, scales and tints, to judge the pieces together.
+cairo_surface_t* mockUp(const fs::path& dir,
+                        const std::map<std::string, cairo_surface_t*>& frames) {
+    cairo_surface_t* page = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 320, 480);
+    cairo_t* cr = cairo_create(page);
+    auto picture = [&](const std::string& name, double x, double y, double scale = 1,
+                       double rotation = 0) {
+        cairo_surface_t* s = cairo_image_surface_create_from_png((dir / name).string().c_str());
+        if (cairo_surface_status(s) == CAIRO_STATUS_SUCCESS) {
+            cairo_save(cr);
+            cairo_translate(cr, x, 480 - y);
+            cairo_rotate(cr, rotation * M_PI / 180);
+            cairo_scale(cr, scale, scale);
+            cairo_set_source_surface(cr, s, -cairo_image_surface_get_width(s) / 2.0,
+                                     -cairo_image_surface_get_height(s) / 2.0);
+            cairo_paint(cr);
+            cairo_restore(cr);
+        }
+        cairo_surface_destroy(s);
+    };
+    auto sprite = [&](const std::string& name, double x, double y, double scale = 1,
+                      double rotation = 0, ccColor3B tint = {255, 255, 255}) {
+        auto it = frames.find(name);
+        if (it == frames.end()) return;
+        cairo_surface_t* s = tinted(it->second, tint);
+        cairo_save(cr);
+        cairo_translate(cr, x, 480 - y);
+        cairo_rotate(cr, rotation * M_PI / 180);
+        cairo_scale(cr, scale, scale);
+        cairo_set_source_surface(cr, s, -cairo_image_surface_get_width(s) / 2.0,
+                                 -cairo_image_surface_get_height(s) / 2.0);
+        cairo_paint(cr);
+        cairo_restore(cr);
+        cairo_surface_destroy(s);
+    };
+    picture("stars.png", 160, 240);
+    sprite("asteroid.png", 70, 330, 0.3, 20);
+    sprite("asteroid.png", 250, 230, 0.3, 140);
+    sprite("ship.png", 90, 400, 1, 180, ccColor3BFromHSV(0.05f, 0.8f, 0.7f));
+    sprite("ship.png", 210, 380, 1, 180, ccColor3BFromHSV(0.55f, 0.8f, 0.7f));
+    sprite("ship-bad.png", 150, 300, 0.8, 0, ccColor3BFromHSV(0.33f, 0.7f, 0.6f));
+    sprite("ship-bad.png", 270, 330, 0.6, 0, ccColor3BFromHSV(0.8f, 0.7f, 0.6f));
+    sprite("ship-crazy.png", 60, 230, 0.9);
+    for (double y : {280.0, 250.0})
+        sprite("bullet2.png", 60 - 29, y, 1.29, 0, {255, 0, 0});
+    sprite("bullet2.png", 150, 260, 1, 0, {255, 0, 0});
+    sprite("bullet2.png", 210 - 12, 330, 1, 0, {255, 0, 0});
+    for (double y : {170.0, 215.0, 265.0})
+        sprite("bullet.png", 160, y);
+    sprite("coin.png", 230, 160);
+    sprite("plus.png", 40, 140, 0.6);
+    sprite("bomb2.png", 110, 190, 0.5);
+    sprite("Spaceship.png", 160, 120);
+    picture("joypad.png", 260, 100);
+    picture("joypadCap.png", 275, 110);
+    picture("back1.png", 40, 460);
+    for (auto [text, x, y] : {std::tuple{"Difficulty: Medium", 260, 430},
+                              {"Lives: 3", 270, 450},
+                              {"Score: 120", 270, 470}})
+        if (cairo_surface_t* label = setText(dir / "redFont3.fnt", text)) {
+            // Set with a 4-pixel margin; centred on (x, y).
+            cairo_set_source_surface(cr, label, x - cairo_image_surface_get_width(label) / 2.0,
+                                     480 - y - cairo_image_surface_get_height(label) / 2.0);
+            cairo_paint(cr);
+            cairo_surface_destroy(label);
+        }
+    cairo_destroy(cr);
+    return page;
 }
 
 } // namespace
@@ -161,12 +257,16 @@ int main(int argc, char** argv) {
     std::vector<Item> items;
     for (const fs::path& p : pngs) {
         cairo_surface_t* s = cairo_image_surface_create_from_png(p.string().c_str());
-        if (cairo_surface_status(s) == CAIRO_STATUS_SUCCESS)
-            items.push_back({p.filename().string(), s, 1});
-        else
+        if (cairo_surface_status(s) == CAIRO_STATUS_SUCCESS) {
+            // Small pictures are enlarged like the sprite frames.
+            bool small =
+                cairo_image_surface_get_width(s) <= 128 && cairo_image_surface_get_height(s) <= 128;
+            items.push_back({p.filename().string(), s, small ? zoom : 1});
+        } else
             cairo_surface_destroy(s);
     }
     // The sprite frames, cut out by their rectangles and enlarged.
+    std::map<std::string, cairo_surface_t*> frameSurfaces;
     if (auto frames = platform::readDictionary((dir / "coordinates.plist").string())) {
         cairo_surface_t* sheet =
             cairo_image_surface_create_from_png((dir / "texture.png").string().c_str());
@@ -178,11 +278,15 @@ int main(int argc, char** argv) {
                     auto f = d->find(key);
                     return f == d->end() ? 0 : int(f->second.numberValue());
                 };
-                items.push_back(
-                    {name + " (frame)", cut(sheet, num("x"), num("y"), num("w"), num("h")), zoom});
+                cairo_surface_t* frame = cut(sheet, num("x"), num("y"), num("w"), num("h"));
+                frameSurfaces[name] = cairo_surface_reference(frame);
+                items.push_back({name + " (frame)", frame, zoom});
             }
         cairo_surface_destroy(sheet);
     }
+    items.push_back({"Quick Play mock-up", mockUp(dir, frameSurfaces), 1});
+    for (auto& [name, surface] : frameSurfaces)
+        cairo_surface_destroy(surface);
     addPvrLevels(dir / "output.pvr", items);
     addFontSample(dir / "redFont3.fnt", "Score: 1250  Lives: 3", items);
     addFontSample(dir / "redFont3.fnt", "Difficulty: Medium", items);
