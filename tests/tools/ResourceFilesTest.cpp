@@ -105,11 +105,13 @@ TEST(ResourceFiles, SpriteFramesLieApartInsideTheSheet) {
         rects[name] = r;
     }
     // Sizes that suit the screens: the player's ship 30 to 40 points wide,
-    // bullets a few points.
+    // bullets a few points in their glow.
     EXPECT_GE(rects["Spaceship.png"].w, 30);
     EXPECT_LE(rects["Spaceship.png"].w, 40);
-    EXPECT_LE(rects["bullet.png"].w, 12);
-    EXPECT_LE(rects["bullet2.png"].w, 12);
+    for (const char* bullet : {"bullet.png", "bullet2.png"}) {
+        EXPECT_LE(rects[bullet].w, 16) << bullet;
+        EXPECT_LE(rects[bullet].h, 24) << bullet;
+    }
 }
 
 class ResourceTextures : public ::testing::Test {
