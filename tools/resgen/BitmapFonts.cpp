@@ -15,7 +15,6 @@ namespace {
 
 struct FontStyle {
     const char* name; // file stem of the .fnt and its page
-    Fonts::Face face;
     double size;
     bool hinted;
     Color top, bottom; // fill from the top of the capitals to the baseline
@@ -52,9 +51,8 @@ std::string fntText(const FontStyle& style, int lineHeight, int base, PageSize p
     std::string out;
     char line[256];
     std::snprintf(line, sizeof line,
-                  "info face=\"%s\" size=%d bold=1 italic=0 charset=\"\" unicode=1 stretchH=100 "
-                  "smooth=1 aa=1 padding=0,0,0,0 spacing=2,2\n",
-                  style.face == Fonts::Face::SansBold ? "DejaVu Sans" : "Comic Neue",
+                  "info face=\"DejaVu Sans\" size=%d bold=1 italic=0 charset=\"\" unicode=1 "
+                  "stretchH=100 smooth=1 aa=1 padding=0,0,0,0 spacing=2,2\n",
                   int(std::lround(style.size)));
     out += line;
     std::snprintf(line, sizeof line,
@@ -82,7 +80,7 @@ std::string fntText(const FontStyle& style, int lineHeight, int base, PageSize p
 void writeFont(Fonts& fonts, const FontStyle& style, const std::string& dir) {
     Canvas scratch(1, 1);
     auto layoutOf = [&](cairo_t* cr, const std::string& text) {
-        return fonts.layout(cr, style.face, style.size, text, style.hinted);
+        return fonts.layout(cr, style.size, text, style.hinted);
     };
 
     PangoLayout* probe = layoutOf(scratch.cr(), "H");
@@ -180,20 +178,25 @@ void writeFont(Fonts& fonts, const FontStyle& style, const std::string& dir) {
 
 void writeBitmapFonts(Fonts& fonts, const std::string& dir) {
     // Small status text of the game screens: crisp red with a dark rim.
-    FontStyle red{"redFont3",
-                  Fonts::Face::SansBold,
-                  11,
-                  true,
-                  rgb(0xFF9A80),
-                  rgb(0xE01B1B),
-                  rgb(0x3A0000, 0.9),
-                  1.0,
-                  rgb(0xFF2020, 0.5),
-                  0};
+    FontStyle red{.name = "redFont3",
+                  .size = 11,
+                  .hinted = true,
+                  .top = rgb(0xFF9A80),
+                  .bottom = rgb(0xE01B1B),
+                  .outline = rgb(0x3A0000, 0.9),
+                  .outlineWidth = 1.0,
+                  .glow = {},
+                  .glowRadius = 0};
     // The minigames' big score: bright green with a soft glow.
-    FontStyle green{
-        "greenFont", Fonts::Face::SansBold, 30, false, rgb(0xD8FFB0), rgb(0x22C84A), rgb(0x03300C),
-        1.6,         rgb(0x40FF60, 0.8),    3};
+    FontStyle green{.name = "greenFont",
+                    .size = 30,
+                    .hinted = false,
+                    .top = rgb(0xD8FFB0),
+                    .bottom = rgb(0x22C84A),
+                    .outline = rgb(0x03300C),
+                    .outlineWidth = 1.6,
+                    .glow = rgb(0x40FF60, 0.8),
+                    .glowRadius = 3};
     writeFont(fonts, red, dir);
     writeFont(fonts, green, dir);
 }

@@ -86,10 +86,6 @@ void roundedRect(cairo_t* cr, double x, double y, double w, double h, double r);
 // Aborts the generator with a message (no partial output is acceptable).
 [[noreturn]] void fail(const std::string& message);
 
-} // namespace resgen
-
-namespace resgen {
-
 // A rectangle to place on a page; x and y are filled in by packShelves.
 struct PackItem {
     int width = 0, height = 0;

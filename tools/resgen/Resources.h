@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-// The generator's pieces: each writes its files into `dir` and returns the
-// names of the pictures it wrote (for the contact sheet and the checks).
+// The generator's pieces: each writes its files into `dir`, failing the run
+// (see fail()) when it cannot.
 namespace resgen {
 
 void writeSpriteSheet(const std::string& dir);

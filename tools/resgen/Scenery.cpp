@@ -118,7 +118,7 @@ void drawPlanet(Canvas& canvas, double cx, double cy, double radius) {
 
 void drawTitle(Fonts& fonts, cairo_t* cr, const std::string& text, double size, double centreX,
                double top) {
-    PangoLayout* layout = fonts.layout(cr, Fonts::Face::SansBold, size, text);
+    PangoLayout* layout = fonts.layout(cr, size, text);
     PangoAttrList* attrs = pango_attr_list_new();
     pango_attr_list_insert(attrs, pango_attr_letter_spacing_new(int(size * 0.06 * PANGO_SCALE)));
     pango_layout_set_attributes(layout, attrs);
@@ -309,7 +309,7 @@ Canvas frameRateDigits(Fonts& fonts) {
     Canvas c(16 * int(chars.size()), 24);
     cairo_t* cr = c.cr();
     for (size_t i = 0; i < chars.size(); ++i) {
-        PangoLayout* layout = fonts.layout(cr, Fonts::Face::SansBold, 19, chars.substr(i, 1), true);
+        PangoLayout* layout = fonts.layout(cr, 19, chars.substr(i, 1), true);
         TextExtents e = extentsOf(layout);
         cairo_new_path(cr);
         cairo_move_to(cr, std::round(i * 16 + (16 - e.width) / 2), std::round(20 - e.baseline));

@@ -16,7 +16,6 @@ struct FaceFile {
 };
 
 constexpr FaceFile kSansBold{"DejaVu Sans", "Bold"};
-constexpr FaceFile kComicBold{"Comic Neue", "Bold"};
 
 // The file of an installed face, found through the system configuration.
 std::string fileOf(const FaceFile& face) {
@@ -60,11 +59,9 @@ PangoContext* makeContext(PangoFontMap* map, bool hinted) {
 
 Fonts::Fonts() {
     FcConfig* config = FcConfigCreate();
-    for (const FaceFile& face : {kSansBold, kComicBold}) {
-        std::string file = fileOf(face);
-        if (!FcConfigAppFontAddFile(config, reinterpret_cast<const FcChar8*>(file.c_str())))
-            fail("cannot load " + file);
-    }
+    std::string file = fileOf(kSansBold);
+    if (!FcConfigAppFontAddFile(config, reinterpret_cast<const FcChar8*>(file.c_str())))
+        fail("cannot load " + file);
     map_ = pango_cairo_font_map_new_for_font_type(CAIRO_FONT_TYPE_FT);
     pango_fc_font_map_set_config(PANGO_FC_FONT_MAP(map_), config);
     FcConfigDestroy(config); // the font map holds its own reference
@@ -78,14 +75,12 @@ Fonts::~Fonts() {
     g_object_unref(map_);
 }
 
-PangoLayout* Fonts::layout(cairo_t* cr, Face face, double pixelSize, const std::string& text,
-                           bool hinted) {
+PangoLayout* Fonts::layout(cairo_t* cr, double pixelSize, const std::string& text, bool hinted) {
     PangoContext* context = hinted ? hinted_ : plain_;
     if (cr) pango_cairo_update_context(cr, context);
     PangoLayout* layout = pango_layout_new(context);
     PangoFontDescription* desc = pango_font_description_new();
-    const FaceFile& f = face == Face::SansBold ? kSansBold : kComicBold;
-    pango_font_description_set_family(desc, f.family);
+    pango_font_description_set_family(desc, kSansBold.family);
     pango_font_description_set_weight(desc, PANGO_WEIGHT_BOLD);
     pango_font_description_set_absolute_size(desc, pixelSize * PANGO_SCALE);
     pango_layout_set_font_description(layout, desc);

@@ -7,23 +7,20 @@
 
 namespace resgen {
 
-// Text drawn with fonts loaded from fixed files through a private
+// Text in DejaVu Sans Bold, loaded from its file through a private
 // fontconfig set, so the pictures do not depend on the machine's font
-// configuration, only on the installed font files.
+// configuration, only on the installed font file.
 class Fonts {
 public:
-    // Faces the generator draws with.
-    enum class Face { SansBold, ComicBold };
-
     Fonts();
     ~Fonts();
     Fonts(const Fonts&) = delete;
     Fonts& operator=(const Fonts&) = delete;
 
-    // A layout of `text` in `face` at `pixelSize` for drawing on `cr`
-    // (caller unrefs). `hinted`: outlines and advances snapped to pixels,
-    // for small crisp text.
-    PangoLayout* layout(cairo_t* cr, Face face, double pixelSize, const std::string& text,
+    // A layout of `text` at `pixelSize` for drawing on `cr` (caller
+    // unrefs). `hinted`: outlines and advances snapped to pixels, for small
+    // crisp text.
+    PangoLayout* layout(cairo_t* cr, double pixelSize, const std::string& text,
                         bool hinted = false);
 
 private:
