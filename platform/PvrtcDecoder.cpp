@@ -5,6 +5,7 @@
 // texture) and every pixel blends its upscaled A and B by its modulation
 // weight.
 #include "platform/PvrtcDecoder.h"
+#include "platform/PvrtcLayout.h"
 
 #include "engine/support/Log.h"
 
@@ -60,26 +61,6 @@ uint32_t le32(const uint8_t* p) {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
 
-// Blocks are stored in Morton order: the low bits of y and x interleaved (y
-// in the lowest bit), then the remaining high bits of the longer side.
-size_t twiddle(unsigned x, unsigned y, unsigned blocksX, unsigned blocksY) {
-    unsigned shorter = std::min(blocksX, blocksY);
-    size_t index = 0;
-    int shift = 0;
-    for (unsigned bit = 1; bit < shorter; bit <<= 1) {
-        if (y & bit) index |= size_t(1) << shift;
-        ++shift;
-        if (x & bit) index |= size_t(1) << shift;
-        ++shift;
-    }
-    size_t rest = (blocksX > blocksY ? x : y) / shorter;
-    return index | rest << shift;
-}
-
-int wrap(int v, int n) {
-    return ((v % n) + n) % n;
-}
-
 // Modulation weights in eighths of B.
 constexpr int kStandardWeights[4] = {0, 3, 5, 8};
 constexpr int kPunchThroughWeights[4] = {0, 4, 4, 8};
@@ -109,7 +90,7 @@ bool decodePvrtc(const uint8_t* data, size_t size, unsigned width, unsigned heig
     std::vector<Block> blocks(size_t(blocksX) * blocksY);
     for (unsigned by = 0; by < blocksY; ++by)
         for (unsigned bx = 0; bx < blocksX; ++bx) {
-            const uint8_t* p = data + twiddle(bx, by, blocksX, blocksY) * 8;
+            const uint8_t* p = data + pvrtcBlockIndex(bx, by, blocksX, blocksY) * 8;
             uint32_t colors = le32(p + 4);
             Block& b = blocks[size_t(by) * blocksX + bx];
             b.modulation = le32(p);
@@ -165,8 +146,8 @@ bool decodePvrtc(const uint8_t* data, size_t size, unsigned width, unsigned heig
         // Neighbours of an unstored pixel are always stored (the checkerboard
         // runs across blocks, whose sides are even).
         auto at = [&](int x, int y) {
-            return int(
-                weight[size_t(wrap(y, paddedH)) * size_t(paddedW) + size_t(wrap(x, paddedW))]);
+            return int(weight[size_t(pvrtcWrap(y, paddedH)) * size_t(paddedW) +
+                              size_t(pvrtcWrap(x, paddedW))]);
         };
         for (int y = 0; y < paddedH; ++y)
             for (int x = 0; x < paddedW; ++x) {
@@ -191,12 +172,12 @@ bool decodePvrtc(const uint8_t* data, size_t size, unsigned width, unsigned heig
         int py = int(y) - bh / 2;
         int by0 = (py + bh) / bh - 1;
         int fy = py - by0 * bh;
-        int j0 = wrap(by0, int(blocksY)), j1 = wrap(by0 + 1, int(blocksY));
+        int j0 = pvrtcWrap(by0, int(blocksY)), j1 = pvrtcWrap(by0 + 1, int(blocksY));
         for (unsigned x = 0; x < width; ++x) {
             int px = int(x) - bw / 2;
             int bx0 = (px + bw) / bw - 1;
             int fx = px - bx0 * bw;
-            int i0 = wrap(bx0, int(blocksX)), i1 = wrap(bx0 + 1, int(blocksX));
+            int i0 = pvrtcWrap(bx0, int(blocksX)), i1 = pvrtcWrap(bx0 + 1, int(blocksX));
             const Block& b00 = blocks[size_t(j0) * blocksX + size_t(i0)];
             const Block& b10 = blocks[size_t(j0) * blocksX + size_t(i1)];
             const Block& b01 = blocks[size_t(j1) * blocksX + size_t(i0)];

@@ -6,6 +6,7 @@
 // least-squares fitting of the block colours to the picture under the
 // current modulation, quantising, and choosing the best modulation again.
 #include "tools/resgen/Pvrtc.h"
+#include "platform/PvrtcLayout.h"
 
 #include <algorithm>
 #include <array>
@@ -85,26 +86,6 @@ Quantized quantizeB(const Vec& c) {
     return colourError(opaque.value, c) <= colourError(translucent.value, c) ? opaque : translucent;
 }
 
-// Blocks in Morton order, y in the lowest bit, then the high bits of the
-// longer side (as the decoder reads them).
-size_t twiddle(unsigned x, unsigned y, unsigned blocksX, unsigned blocksY) {
-    unsigned shorter = std::min(blocksX, blocksY);
-    size_t index = 0;
-    int shift = 0;
-    for (unsigned bit = 1; bit < shorter; bit <<= 1) {
-        if (y & bit) index |= size_t(1) << shift;
-        ++shift;
-        if (x & bit) index |= size_t(1) << shift;
-        ++shift;
-    }
-    size_t rest = (blocksX > blocksY ? x : y) / shorter;
-    return index | rest << shift;
-}
-
-int wrap(int v, int n) {
-    return ((v % n) + n) % n;
-}
-
 // One pixel's four neighbouring blocks and their bilinear weights (of 16).
 struct Footprint {
     std::array<int, 4> block;
@@ -159,8 +140,8 @@ private:
         int px = x - 2, py = y - 2;
         int bx0 = (px + 4) / 4 - 1, by0 = (py + 4) / 4 - 1;
         int fx = px - bx0 * 4, fy = py - by0 * 4;
-        int i0 = wrap(bx0, blocksX_), i1 = wrap(bx0 + 1, blocksX_);
-        int j0 = wrap(by0, blocksY_), j1 = wrap(by0 + 1, blocksY_);
+        int i0 = platform::pvrtcWrap(bx0, blocksX_), i1 = platform::pvrtcWrap(bx0 + 1, blocksX_);
+        int j0 = platform::pvrtcWrap(by0, blocksY_), j1 = platform::pvrtcWrap(by0 + 1, blocksY_);
         return {{j0 * blocksX_ + i0, j0 * blocksX_ + i1, j1 * blocksX_ + i0, j1 * blocksX_ + i1},
                 {(4 - fx) * (4 - fy), fx * (4 - fy), (4 - fx) * fy, fx * fy}};
     }
@@ -314,9 +295,10 @@ private:
                 size_t k = size_t(by) * size_t(blocksX_) + size_t(bx);
                 // Bit 0 clear: standard modulation, no punch-through.
                 uint32_t colours = qb_[k].bits << 16 | qa_[k].bits << 1;
-                uint8_t* p = &out[twiddle(unsigned(bx), unsigned(by), unsigned(blocksX_),
-                                          unsigned(blocksY_)) *
-                                  8];
+                uint8_t* p =
+                    &out[platform::pvrtcBlockIndex(unsigned(bx), unsigned(by), unsigned(blocksX_),
+                                                   unsigned(blocksY_)) *
+                         8];
                 for (int i = 0; i < 4; ++i) {
                     p[i] = uint8_t(mod >> (8 * i));
                     p[4 + i] = uint8_t(colours >> (8 * i));
