@@ -2,6 +2,7 @@
 
 #include "engine/Director.h"
 #include "engine/Layer.h"
+#include "render/RenderHooks.h"
 
 #include <cmath>
 
@@ -16,6 +17,7 @@ void EngineDemoDelegate::applicationDidFinishLaunching() {
     Director& director = Director::sharedDirector();
     director.setPixelFormat(1);
     director.setDeviceOrientation(CCDeviceOrientationPortrait);
+    registerRenderHooks();
     director.attachInWindow(window_.get());
     window_->makeKeyAndVisible();
     director.runWithScene(makeScene_().get());
