@@ -347,15 +347,15 @@ std::vector<Node*> MenuItemAtlasSprite::images() const {
 }
 
 void MenuItemAtlasSprite::selected() {
-    if (!isEnabled_) return;
     MenuItemSprite::selected();
+    if (!isEnabled_) return;
     normalImage_->setVisible(false);
     selectedImage_->setVisible(true);
 }
 
 void MenuItemAtlasSprite::unselected() {
-    if (!isEnabled_) return;
     MenuItemSprite::unselected();
+    if (!isEnabled_) return;
     normalImage_->setVisible(true);
     selectedImage_->setVisible(false);
 }
