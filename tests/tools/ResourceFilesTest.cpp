@@ -9,6 +9,8 @@
 #include "platform/ImageDecoder.h"
 #include "platform/PropertyList.h"
 #include "platform/PvrtcDecoder.h"
+#include "render/BitmapFontAtlas.h"
+#include "render/TextureAtlas.h"
 #include "render/TextureMgr.h"
 #include "tests/common/TestSupport.h"
 
@@ -374,4 +376,23 @@ TEST(ResourceFiles, SoundsAreInTheirFormatsAndAudible) {
     EXPECT_GT(music.seconds(), 10.0);
     for (double t = 0; t + 1 <= music.seconds(); t += 1)
         EXPECT_GT(music.rms(t, t + 1), 0.03) << t;
+}
+
+TEST_F(ResourceTextures, BitmapFontsLoadThroughTheEngineReader) {
+    std::string ascii;
+    for (char c = 32; c <= 126; ++c) ascii += c;
+    for (const char* name : {"redFont3.fnt", "greenFont.fnt"}) {
+        SCOPED_TRACE(name);
+        auto config = FNTConfigLoadFile(name);
+        ASSERT_TRUE(config);
+        EXPECT_GT(config->commonHeight, 0u);
+        for (unsigned char c = 33; c <= 126; ++c)
+            EXPECT_GT(config->bitmapFontArray[c].rect.size.width, 0) << c;
+        auto label = BitmapFontAtlas::bitmapFontAtlasWithString(ascii, name);
+        ASSERT_TRUE(label);
+        ASSERT_TRUE(label->textureAtlas() && label->textureAtlas()->texture());
+        EXPECT_GT(label->contentSize().width, 300);
+        EXPECT_EQ(label->contentSize().height, float(config->commonHeight));
+        label->cleanup();
+    }
 }
