@@ -1,10 +1,10 @@
 // What batching buys: N sprites that move and turn every frame, updated and
 // drawn as one atlas (one draw call) or as individual sprites (one each).
 #include "platform/ImageDecoder.h"
-#include "platform/Options.h"
-#include "platform/Window.h"
 #include "render/AtlasSpriteManager.h"
 #include "render/Sprite.h"
+
+#include "bench/BenchWindow.h"
 
 #include <benchmark/benchmark.h>
 
@@ -13,16 +13,6 @@
 #include <string>
 
 namespace {
-
-platform::Window* window() {
-    static platform::Window* w = [] {
-        platform::Options o;
-        o.headless = true;
-        platform::setOptions(o);
-        return platform::Window::create(Rect(0, 0, 320, 480)).detach();
-    }();
-    return w;
-}
 
 // A 64 x 64 sheet of four 32 x 32 cells in different colours.
 Ref<Texture2D> sheet() {
@@ -82,12 +72,11 @@ void report(benchmark::State& state, int n, std::chrono::steady_clock::duration 
 }
 
 void BM_AtlasSprites(benchmark::State& state) {
-    if (!window()) {
+    if (!benchWindow()) {
         state.SkipWithError("no GL context");
         return;
     }
-    window()->context()->makeCurrent();
-    const int n = int(state.range(0));
+        const int n = int(state.range(0));
     auto texture = sheet();
     auto manager = AtlasSpriteManager::spriteManagerWithTexture(texture.get(), unsigned(n));
     std::vector<AtlasSprite*> sprites;
@@ -119,12 +108,11 @@ BENCHMARK(BM_AtlasSprites)
     ->UseRealTime();
 
 void BM_IndividualSprites(benchmark::State& state) {
-    if (!window()) {
+    if (!benchWindow()) {
         state.SkipWithError("no GL context");
         return;
     }
-    window()->context()->makeCurrent();
-    const int n = int(state.range(0));
+        const int n = int(state.range(0));
     // One texture per cell, as separate pictures would be.
     std::vector<Ref<Texture2D>> textures;
     for (int c = 0; c < 4; ++c)

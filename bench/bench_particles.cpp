@@ -1,24 +1,14 @@
 // Particle systems: step (update + upload) and draw, per particle per frame.
-#include "platform/Options.h"
 #include "platform/Random.h"
-#include "platform/Window.h"
 #include "render/ParticleSystem.h"
+
+#include "bench/BenchWindow.h"
 
 #include <benchmark/benchmark.h>
 
 #include "bench/AllocationCounter.h"
 
 namespace {
-
-platform::Window* window() {
-    static platform::Window* w = [] {
-        platform::Options o;
-        o.headless = true;
-        platform::setOptions(o);
-        return platform::Window::create(Rect(0, 0, 320, 480)).detach();
-    }();
-    return w;
-}
 
 Ref<PointParticleSystem> busySystem(unsigned capacity) {
     auto s = PointParticleSystem::particleWithTotalParticles(capacity);
@@ -39,12 +29,11 @@ Ref<PointParticleSystem> busySystem(unsigned capacity) {
 }
 
 void BM_Particles(benchmark::State& state) {
-    if (!window()) {
+    if (!benchWindow()) {
         state.SkipWithError("no GL context");
         return;
     }
-    window()->context()->makeCurrent();
-    platform::srandom(1);
+        platform::srandom(1);
     unsigned systems = unsigned(state.range(0)), each = unsigned(state.range(1));
     std::vector<Ref<PointParticleSystem>> list;
     for (unsigned i = 0; i < systems; ++i) list.push_back(busySystem(each));

@@ -3,22 +3,12 @@
 #include "engine/Node.h"
 #include "engine/Scheduler.h"
 #include "platform/GL.h"
-#include "platform/Options.h"
-#include "platform/Window.h"
+
+#include "bench/BenchWindow.h"
 
 #include <benchmark/benchmark.h>
 
 namespace {
-
-platform::Window* window() {
-    static platform::Window* w = [] {
-        platform::Options o;
-        o.headless = true;
-        platform::setOptions(o);
-        return platform::Window::create(Rect(0, 0, 320, 480)).detach();
-    }();
-    return w;
-}
 
 // A tree of `count` nodes: 100 branches of count / 100 leaves, each moved,
 // turned and scaled so that every transform step runs.
@@ -44,12 +34,11 @@ Ref<Node> makeTree(int count) {
 }
 
 void BM_VisitTree(benchmark::State& state) {
-    if (!window()) {
+    if (!benchWindow()) {
         state.SkipWithError("no GL context");
         return;
     }
-    window()->context()->makeCurrent();
-    int count = int(state.range(0));
+        int count = int(state.range(0));
     auto root = makeTree(count);
     glMatrixMode(GL_MODELVIEW);
     for (auto _ : state) {
