@@ -4,7 +4,12 @@
 #include "engine/Scheduler.h"
 #include "platform/GL.h"
 
+#include "bench/AllocationCounter.h"
 #include "bench/BenchWindow.h"
+#include "engine/Director.h"
+#include "engine/Scene.h"
+#include "platform/Clock.h"
+#include "platform/RunLoop.h"
 
 #include <benchmark/benchmark.h>
 
@@ -80,5 +85,38 @@ void BM_SchedulerTick(benchmark::State& state) {
     scheduler.tick(0);
 }
 BENCHMARK(BM_SchedulerTick)->Arg(1000)->Unit(benchmark::kMicrosecond);
+
+// Whole frames as the program runs them: the run loop's display refresh
+// drives the director, which ticks, visits 1 000 nodes and presents.
+void BM_DirectorFrame(benchmark::State& state) {
+    if (!benchWindow()) {
+        state.SkipWithError("no GL context");
+        return;
+    }
+    platform::ManualClock clock;
+    platform::setClock(&clock);
+    platform::RunLoop& loop = platform::RunLoop::main();
+    loop.setVirtualClock(&clock);
+    Director::setDirectorType(CCDirectorTypeDisplayLink);
+    Director& director = Director::sharedDirector();
+    director.attachInView(benchWindow());
+    auto scene = Scene::node();
+    scene->addChild(makeTree(1000).get());
+    director.runWithScene(scene.get());
+    for (int i = 0; i < 10; ++i) loop.runEventSlice(1.0); // settle
+    uint64_t frames = benchWindow()->presentedFrames();
+    long before = allocationCount.load();
+    for (auto _ : state) loop.runEventSlice(1.0);
+    frames = benchWindow()->presentedFrames() - frames;
+    state.counters["frames"] = double(frames);
+    state.counters["allocs_per_frame"] =
+        double(allocationCount.load() - before) / double(std::max<uint64_t>(frames, 1));
+    director.end();
+    Director::purgeSharedDirector();
+    loop.reset();
+    loop.setVirtualClock(nullptr);
+    platform::setClock(nullptr);
+}
+BENCHMARK(BM_DirectorFrame)->Unit(benchmark::kMicrosecond);
 
 } // namespace

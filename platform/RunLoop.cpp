@@ -99,6 +99,11 @@ void RunLoop::performOnMainThread(Callback callback, bool waitUntilDone) {
 }
 
 bool RunLoop::runPosted() {
+    // Most passes find nothing: don't even make the (allocating) batch then.
+    {
+        std::lock_guard lock(postedMutex_);
+        if (posted_.empty()) return false;
+    }
     std::deque<Callback> batch;
     {
         std::lock_guard lock(postedMutex_);
@@ -161,7 +166,13 @@ bool RunLoop::handleDue(double now) {
             ++refreshCount_;
             nextRefresh_ += refreshPeriod_;
             if (nextRefresh_ <= now) nextRefresh_ = now + refreshPeriod_;
-            auto links = displayLinks_;
+            // Links may be added or invalidated by the calls: walk a snapshot,
+            // kept between frames unless a call runs the loop again inside.
+            std::vector<Ref<RunLoopTimer>> nested;
+            std::vector<Ref<RunLoopTimer>>& links = linkSnapshotInUse_ ? nested : linkSnapshot_;
+            bool outermost = !linkSnapshotInUse_;
+            linkSnapshotInUse_ = true;
+            links.assign(displayLinks_.begin(), displayLinks_.end());
             for (auto& l : links) {
                 if (!l->valid_) continue;
                 if (--l->refreshesLeft_ > 0) continue;
@@ -170,6 +181,8 @@ bool RunLoop::handleDue(double now) {
                 auto callback = l->callback_;
                 (*callback)();
             }
+            links.clear();
+            if (outermost) linkSnapshotInUse_ = false;
         }
     }
     return handled;
@@ -246,6 +259,8 @@ void RunLoop::stop() {
 void RunLoop::reset() {
     timers_.clear();
     displayLinks_.clear();
+    linkSnapshot_.clear();
+    linkSnapshotInUse_ = false;
     delayed_.clear();
     {
         std::lock_guard lock(postedMutex_);

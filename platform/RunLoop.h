@@ -129,6 +129,8 @@ private:
 
     std::vector<Ref<RunLoopTimer>> timers_;
     std::vector<Ref<RunLoopTimer>> displayLinks_;
+    std::vector<Ref<RunLoopTimer>> linkSnapshot_;
+    bool linkSnapshotInUse_ = false;
     struct Delayed {
         Ref<Object> target;
         Callback callback;
