@@ -23,6 +23,7 @@ run: deps
 	@mkdir -p out
 # The contact sheet of the generated art: out/resources.png.
 	@cmake --build $(BUILD) -j $(JOBS) --target resource_sheet_png >/dev/null
+	@echo "contact sheet of the game's art: out/resources.png"
 	$(BUILD)/nebulark $(RUN_ARGS)
 
 test: deps
