@@ -1,0 +1,159 @@
+#include "game/SavedGameData.h"
+
+#include "platform/Files.h"
+#include "platform/PropertyList.h"
+
+#include <cctype>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace saved {
+
+namespace {
+std::string pathOf(const std::string& file) { return platform::documentPath(file); }
+
+const char* levelKey(int level) {
+    switch (level) {
+    case 0:
+        return "key";
+    case 1:
+        return "medium";
+    default:
+        return "hard";
+    }
+}
+} // namespace
+
+bool exists(const std::string& file) { return platform::fileExists(pathOf(file)); }
+
+std::string value(const std::string& file, const std::string& key) {
+    if (!exists(file)) return {};
+    auto dict = platform::readDictionary(pathOf(file));
+    if (!dict) return {};
+    auto it = dict->find(key);
+    if (it == dict->end() || !it->second.string()) return {};
+    return *it->second.string();
+}
+
+void write(const std::string& file, const Dictionary& dictionary) {
+    platform::PlistDictionary plist;
+    for (const auto& [k, v] : dictionary) plist[k] = platform::PlistValue(v);
+    platform::writeDictionary(plist, pathOf(file));
+}
+
+void remove(const std::string& file) { platform::removeFile(pathOf(file)); }
+
+void setFlag(const std::string& file, bool on) {
+    if (on)
+        write(file, {{"key", "ok"}});
+    else if (exists(file))
+        remove(file);
+}
+
+int intValue(std::string_view text) {
+    size_t i = 0;
+    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    long long n = 0;
+    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
+        n = n * 10 + (text[i] - '0');
+        if (n > 1LL + INT_MAX) n = 1LL + INT_MAX; // saturate, never overflow
+    }
+    if (negative) n = -n;
+    if (n > INT_MAX) return INT_MAX;
+    if (n < INT_MIN) return INT_MIN;
+    return int(n);
+}
+
+double floatValue(std::string_view text) {
+    std::string s(text); // strtod needs a terminated string
+    return std::strtod(s.c_str(), nullptr);
+}
+
+std::string formatInt(int v) { return std::to_string(v); }
+
+std::string formatFloat(double v) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%f", v);
+    return buf;
+}
+
+int difficulty() {
+    if (!exists(kEasy)) return 2;
+    return value(kEasy) == "r" ? 0 : 1;
+}
+
+ControlScheme controlScheme() {
+    if (!exists(kControlScheme)) return ControlScheme::Tilt;
+    return value(kControlScheme) == "t" ? ControlScheme::Joystick : ControlScheme::Drag;
+}
+
+int difficultySegment() { return difficulty(); }
+
+int controlSegment() {
+    if (!exists(kControlScheme)) return 0;
+    return value(kControlScheme) == "d" ? 1 : 2;
+}
+
+void writeDifficultySegment(int segment) {
+    if (segment == 0)
+        write(kEasy, {{"key", "r"}});
+    else if (segment == 1)
+        write(kEasy, {{"key", "d"}});
+    else
+        remove(kEasy);
+}
+
+void writeControlSegment(int segment) {
+    if (segment == 0)
+        remove(kControlScheme);
+    else if (segment == 1)
+        write(kControlScheme, {{"key", "d"}});
+    else
+        write(kControlScheme, {{"key", "t"}});
+}
+
+int bestQuickPlayScore(int level) { return intValue(value(kScoreData, levelKey(level))); }
+
+void saveQuickPlayResult(int level, int score, int bestAtStart, int killedTotal) {
+    if (score > bestAtStart) {
+        Dictionary scores;
+        for (int l = 0; l < 3; ++l) {
+            std::string stored = value(kScoreData, levelKey(l));
+            scores[levelKey(l)] = stored.empty() ? "0" : stored;
+        }
+        scores[levelKey(level)] = formatInt(score);
+        write(kScoreData, scores);
+    }
+    write(kKillScore, {{"key", formatInt(killedTotal)}});
+}
+
+int openMissions() {
+    if (!exists(kMissions)) return 1;
+    return value(kMissions) == "3" ? 3 : 2;
+}
+
+void missionWon(int mission) {
+    if (mission == 1) write(kMissions, {{"key", "2"}});
+    if (mission == 2) write(kMissions, {{"key", "3"}});
+}
+
+void saveSurvivalBest(const std::string& file, double result) {
+    if (!exists(file) || floatValue(value(file)) < result)
+        write(file, {{"key", formatFloat(result)}});
+}
+
+void saveSpaceShootBest(int score) {
+    if (!exists(kSpaceShoot) || intValue(value(kSpaceShoot)) < score)
+        write(kSpaceShoot, {{"key", formatInt(score)}});
+}
+
+void deleteAllResults() {
+    for (const char* file : {kDragShip, kAsteroidAvoid, kSpaceShoot, kKillScore, kScoreData})
+        if (exists(file)) remove(file);
+}
+
+} // namespace saved

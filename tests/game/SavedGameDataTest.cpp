@@ -1,0 +1,136 @@
+#include "game/SavedGameData.h"
+#include "platform/Files.h"
+#include "platform/PropertyList.h"
+#include "tests/common/TestSupport.h"
+
+#include <climits>
+
+namespace {
+
+class SavedGameDataTest : public ::testing::Test {
+protected:
+    void SetUp() override { platform::setDocumentsDirectory(dir_.path().string()); }
+    void TearDown() override { platform::setDocumentsDirectory(""); }
+    std::string file(const std::string& name) { return dir_.file(name); }
+    test::TempDir dir_;
+};
+
+} // namespace
+
+TEST_F(SavedGameDataTest, AFreshInstallationPlaysHardWithTiltNoSoundNoInversion) {
+    EXPECT_EQ(saved::difficulty(), 2);
+    EXPECT_EQ(saved::controlScheme(), saved::ControlScheme::Tilt);
+    EXPECT_FALSE(saved::exists(saved::kWantsSound));
+    EXPECT_FALSE(saved::exists(saved::kInvert));
+    EXPECT_EQ(saved::difficultySegment(), 2);
+    EXPECT_EQ(saved::controlSegment(), 0);
+    EXPECT_EQ(saved::openMissions(), 1);
+    EXPECT_EQ(saved::bestQuickPlayScore(0), 0);
+}
+
+TEST_F(SavedGameDataTest, SettingsSegmentsRoundTrip) {
+    for (int segment : {0, 1, 2}) {
+        saved::writeDifficultySegment(segment);
+        EXPECT_EQ(saved::difficultySegment(), segment);
+        EXPECT_EQ(saved::difficulty(), segment);
+        saved::writeControlSegment(segment);
+        EXPECT_EQ(saved::controlSegment(), segment);
+    }
+    saved::writeControlSegment(1);
+    EXPECT_EQ(saved::controlScheme(), saved::ControlScheme::Drag);
+    saved::writeControlSegment(2);
+    EXPECT_EQ(saved::controlScheme(), saved::ControlScheme::Joystick);
+    // Anything but "r" is Medium; anything but "t" an existing scheme drags.
+    saved::write(saved::kEasy, {{"key", "whatever"}});
+    EXPECT_EQ(saved::difficulty(), 1);
+    saved::write(saved::kControlScheme, {{"key", "x"}});
+    EXPECT_EQ(saved::controlScheme(), saved::ControlScheme::Drag);
+    EXPECT_EQ(saved::controlSegment(), 2);
+}
+
+TEST_F(SavedGameDataTest, FlagsCountByExistence) {
+    saved::setFlag(saved::kWantsSound, true);
+    EXPECT_TRUE(saved::exists(saved::kWantsSound));
+    EXPECT_EQ(saved::value(saved::kWantsSound), "ok");
+    saved::setFlag(saved::kWantsSound, false);
+    EXPECT_FALSE(platform::fileExists(file("wantsSound")));
+    saved::setFlag(saved::kWantsSound, false); // already off: nothing happens
+}
+
+TEST_F(SavedGameDataTest, QuickPlayKeepsTheOtherBestsAndAlwaysTheKillCount) {
+    // No file: the other two entries are written as "0".
+    saved::saveQuickPlayResult(1, 50, 0, 7);
+    auto scores = platform::readDictionary(file("scoreData.plist"));
+    ASSERT_TRUE(scores);
+    EXPECT_EQ(*(*scores)["key"].string(), "0");
+    EXPECT_EQ(*(*scores)["medium"].string(), "50");
+    EXPECT_EQ(*(*scores)["hard"].string(), "0");
+    EXPECT_EQ(saved::value(saved::kKillScore), "7");
+
+    // Medium again keeps Easy and Hard as stored, whatever their text.
+    saved::write(saved::kScoreData, {{"key", "12abc"}, {"medium", "50"}, {"hard", "900"}});
+    saved::saveQuickPlayResult(1, 60, 50, 9);
+    EXPECT_EQ(saved::value(saved::kScoreData, "key"), "12abc");
+    EXPECT_EQ(saved::value(saved::kScoreData, "hard"), "900");
+    EXPECT_EQ(saved::bestQuickPlayScore(1), 60);
+
+    // Equal to the best: the scores stay untouched, the kill count is written.
+    std::string before = test::readText(file("scoreData.plist"));
+    platform::removeFile(file("killScore"));
+    saved::saveQuickPlayResult(1, 60, 60, 9);
+    EXPECT_EQ(test::readText(file("scoreData.plist")), before);
+    EXPECT_EQ(saved::value(saved::kKillScore), "9");
+}
+
+TEST_F(SavedGameDataTest, MissionsOpenInOrderAndMissionOneDowngrades) {
+    saved::missionWon(1);
+    EXPECT_EQ(saved::openMissions(), 2);
+    saved::missionWon(2);
+    EXPECT_EQ(saved::openMissions(), 3);
+    saved::missionWon(1);
+    EXPECT_EQ(saved::openMissions(), 2);
+    saved::write(saved::kMissions, {{"key", "7"}});
+    EXPECT_EQ(saved::openMissions(), 2); // any other value counts as "2"
+}
+
+TEST_F(SavedGameDataTest, MinigameBestsOnlyImprove) {
+    saved::saveSurvivalBest(saved::kAsteroidAvoid, 0.01); // first result, whatever it is
+    EXPECT_EQ(saved::value(saved::kAsteroidAvoid), "0.010000");
+    saved::saveSurvivalBest(saved::kAsteroidAvoid, 0.005);
+    EXPECT_EQ(saved::value(saved::kAsteroidAvoid), "0.010000");
+    saved::saveSurvivalBest(saved::kAsteroidAvoid, 3.5);
+    EXPECT_EQ(saved::value(saved::kAsteroidAvoid), "3.500000");
+    saved::saveSpaceShootBest(0);
+    EXPECT_EQ(saved::value(saved::kSpaceShoot), "0");
+    saved::saveSpaceShootBest(4);
+    saved::saveSpaceShootBest(2);
+    EXPECT_EQ(saved::value(saved::kSpaceShoot), "4");
+
+    saved::setFlag(saved::kInvert, true);
+    saved::write(saved::kKillScore, {{"key", "3"}});
+    saved::deleteAllResults();
+    for (const char* f : {"asteroidavoid", "on", "killScore"})
+        EXPECT_FALSE(platform::fileExists(file(f))) << f;
+    EXPECT_TRUE(saved::exists(saved::kInvert)); // settings stay
+}
+
+TEST_F(SavedGameDataTest, DamagedFilesAndOddTextReadAsDefaults) {
+    test::writeText(file("scoreData.plist"), "<plist><dict><key>key</key><string>5");
+    EXPECT_EQ(saved::value(saved::kScoreData), "");
+    EXPECT_EQ(saved::bestQuickPlayScore(0), 0);
+    test::writeText(file("easy"), "not a plist at all");
+    EXPECT_EQ(saved::difficulty(), 1); // exists, empty value: not "r"
+    platform::PlistDictionary numbers;
+    numbers["key"] = platform::PlistValue(int64_t(5));
+    ASSERT_TRUE(platform::writeDictionary(numbers, file("killScore")));
+    EXPECT_EQ(saved::value(saved::kKillScore), ""); // only strings count
+
+    EXPECT_EQ(saved::intValue("  -42 lives"), -42);
+    EXPECT_EQ(saved::intValue("+7"), 7);
+    EXPECT_EQ(saved::intValue("abc"), 0);
+    EXPECT_EQ(saved::intValue(""), 0);
+    EXPECT_EQ(saved::intValue("99999999999999999999"), INT_MAX);
+    EXPECT_EQ(saved::intValue("-99999999999999999999"), INT_MIN);
+    EXPECT_DOUBLE_EQ(saved::floatValue("3.25xyz"), 3.25);
+    EXPECT_EQ(saved::floatValue("x"), 0);
+}
