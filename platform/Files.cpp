@@ -60,9 +60,20 @@ std::string documentsDirectory() {
     return documentsDir;
 }
 
+namespace {
+// Directories are kept absolute: libraries given a path (fontconfig) do not
+// resolve relative ones against the working directory.
+std::string absolute(std::string dir) {
+    if (dir.empty()) return dir;
+    std::error_code ec;
+    fs::path full = fs::absolute(dir, ec);
+    return ec ? dir : full.lexically_normal().string();
+}
+} // namespace
+
 void setDocumentsDirectory(std::string dir) {
     std::lock_guard lock(dirsMutex);
-    documentsDir = std::move(dir);
+    documentsDir = absolute(std::move(dir));
 }
 
 std::string documentPath(const std::string& name) {
@@ -85,7 +96,7 @@ std::string resourceDirectory() {
 
 void setResourceDirectory(std::string dir) {
     std::lock_guard lock(dirsMutex);
-    resourcesDir = std::move(dir);
+    resourcesDir = absolute(std::move(dir));
 }
 
 std::string pathForResource(const std::string& name, const std::string& type) {

@@ -116,3 +116,13 @@ TEST_F(Files, AtomicWriteReplacesTheFileAndLeavesNothingBehind) {
         entries += e.exists();
     EXPECT_EQ(entries, 1u);
 }
+
+TEST(Directories, RelativeDirectoriesAreKeptAbsolute) {
+    // Libraries handed a resource path (fontconfig) do not resolve relative
+    // ones against the working directory.
+    platform::setResourceDirectory("some/relative/../dir");
+    std::string dir = platform::resourceDirectory();
+    EXPECT_EQ(dir.front(), '/');
+    EXPECT_EQ(dir, (std::filesystem::current_path() / "some/dir").string());
+    platform::setResourceDirectory("");
+}

@@ -9,6 +9,7 @@
 
 // Two screens to tap between with each transition in turn (TransitionsDemo.cpp).
 Ref<Scene> makeTransitionsScene();
+Ref<Scene> makeGalleryScene();
 
 int main(int argc, char** argv) {
     ccInstallTerminateHandler();
@@ -32,6 +33,10 @@ int main(int argc, char** argv) {
         EngineDemoDelegate delegate(makeSpineScene);
         return platform::Application::shared().run(options, delegate);
     }
+    if (options.demo == "gallery") {
+        EngineDemoDelegate delegate(makeGalleryScene);
+        return platform::Application::shared().run(options, delegate);
+    }
     if (options.demo == "actions") {
         EngineDemoDelegate delegate(makeActionsScene);
         return platform::Application::shared().run(options, delegate);
@@ -41,7 +46,7 @@ int main(int argc, char** argv) {
         return platform::Application::shared().run(options, delegate);
     }
     std::fprintf(stderr,
-                 "nebulark: unknown demo '%s' (known: spine, actions, transitions, pattern)\n",
+                 "nebulark: unknown demo '%s' (known: spine, actions, gallery, transitions, pattern)\n",
                  options.demo.c_str());
     return 2;
 }
