@@ -6,9 +6,12 @@
 #include "tools/nebulark/TestPattern.h"
 
 #include <cstdio>
+#include <string>
+#include <utility>
 
 // Two screens to tap between with each transition in turn (TransitionsDemo.cpp).
 Ref<Scene> makeTransitionsScene();
+// The game's own art moving on the engine (GalleryDemo.cpp).
 Ref<Scene> makeGalleryScene();
 
 int main(int argc, char** argv) {
@@ -23,30 +26,27 @@ int main(int argc, char** argv) {
         std::fputs(platform::usage().c_str(), stdout);
         return 0;
     }
-    // Until the game's screens exist, the engine demo is what the program
-    // shows.
+    // Until the game's screens exist, the engine demos are what the program
+    // shows; the gallery of the game's own art comes first.
     if (options.demo == "pattern") {
         TestPatternDelegate delegate;
         return platform::Application::shared().run(options, delegate);
     }
-    if (options.demo.empty() || options.demo == "spine") {
-        EngineDemoDelegate delegate(makeSpineScene);
-        return platform::Application::shared().run(options, delegate);
-    }
-    if (options.demo == "gallery") {
-        EngineDemoDelegate delegate(makeGalleryScene);
-        return platform::Application::shared().run(options, delegate);
-    }
-    if (options.demo == "actions") {
-        EngineDemoDelegate delegate(makeActionsScene);
-        return platform::Application::shared().run(options, delegate);
-    }
-    if (options.demo == "transitions") {
-        EngineDemoDelegate delegate(makeTransitionsScene);
+    const std::pair<const char*, Ref<Scene> (*)()> demos[] = {
+        {"gallery", makeGalleryScene},
+        {"spine", makeSpineScene},
+        {"actions", makeActionsScene},
+        {"transitions", makeTransitionsScene},
+    };
+    std::string wanted = options.demo.empty() ? "gallery" : options.demo;
+    for (const auto& [name, makeScene] : demos) {
+        if (wanted != name) continue;
+        EngineDemoDelegate delegate(makeScene);
         return platform::Application::shared().run(options, delegate);
     }
     std::fprintf(stderr,
-                 "nebulark: unknown demo '%s' (known: spine, actions, gallery, transitions, pattern)\n",
+                 "nebulark: unknown demo '%s' (known: gallery, spine, actions, transitions, "
+                 "pattern)\n",
                  options.demo.c_str());
     return 2;
 }
