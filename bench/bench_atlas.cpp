@@ -71,12 +71,31 @@ void report(benchmark::State& state, int n, std::chrono::steady_clock::duration 
     state.SetLabel(reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
 }
 
+// Moves and turns every sprite each frame, then draws the tree under `drawn`.
+template <class SpriteType>
+void animate(benchmark::State& state, Node* drawn, const std::vector<SpriteType*>& sprites) {
+    const int n = int(sprites.size());
+    auto surface = target(state.range(1) != 0);
+    int f = 0;
+    const auto start = std::chrono::steady_clock::now();
+    for (auto _ : state) {
+        ++f;
+        for (int i = 0; i < n; ++i)
+            place(sprites[size_t(i)], i, f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        drawn->visit();
+        glFinish();
+    }
+    report(state, n, std::chrono::steady_clock::now() - start);
+    glDisable(GL_SCISSOR_TEST);
+}
+
 void BM_AtlasSprites(benchmark::State& state) {
     if (!benchWindow()) {
         state.SkipWithError("no GL context");
         return;
     }
-        const int n = int(state.range(0));
+    const int n = int(state.range(0));
     auto texture = sheet();
     auto manager = AtlasSpriteManager::spriteManagerWithTexture(texture.get(), unsigned(n));
     std::vector<AtlasSprite*> sprites;
@@ -87,19 +106,7 @@ void BM_AtlasSprites(benchmark::State& state) {
         manager->addChild(s.get(), i % 3);
         sprites.push_back(s.get());
     }
-    auto surface = target(state.range(1) != 0);
-    int f = 0;
-    const auto start = std::chrono::steady_clock::now();
-    for (auto _ : state) {
-        ++f;
-        for (int i = 0; i < n; ++i)
-            place(sprites[size_t(i)], i, f);
-        glClear(GL_COLOR_BUFFER_BIT);
-        manager->visit();
-        glFinish();
-    }
-    report(state, n, std::chrono::steady_clock::now() - start);
-    glDisable(GL_SCISSOR_TEST);
+    animate(state, manager.get(), sprites);
 }
 BENCHMARK(BM_AtlasSprites)
     ->ArgsProduct({{1000, 2000, 4000, 8000, 16000}, {1, 0}})
@@ -112,7 +119,7 @@ void BM_IndividualSprites(benchmark::State& state) {
         state.SkipWithError("no GL context");
         return;
     }
-        const int n = int(state.range(0));
+    const int n = int(state.range(0));
     // One texture per cell, as separate pictures would be.
     std::vector<Ref<Texture2D>> textures;
     for (int c = 0; c < 4; ++c)
@@ -125,19 +132,7 @@ void BM_IndividualSprites(benchmark::State& state) {
         root->addChild(s.get(), i % 3);
         sprites.push_back(s.get());
     }
-    auto surface = target(state.range(1) != 0);
-    int f = 0;
-    const auto start = std::chrono::steady_clock::now();
-    for (auto _ : state) {
-        ++f;
-        for (int i = 0; i < n; ++i)
-            place(sprites[size_t(i)], i, f);
-        glClear(GL_COLOR_BUFFER_BIT);
-        root->visit();
-        glFinish();
-    }
-    report(state, n, std::chrono::steady_clock::now() - start);
-    glDisable(GL_SCISSOR_TEST);
+    animate(state, root.get(), sprites);
 }
 BENCHMARK(BM_IndividualSprites)
     ->ArgsProduct({{1000, 2000, 4000, 8000, 16000}, {1, 0}})

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <png.h>
 #include <random>
 #include <sstream>
 #include <unistd.h>
@@ -16,7 +17,9 @@ LogCapture::LogCapture() {
     previous_ = ccSetLogSink([this](const std::string& line) { lines_.push_back(line); });
 }
 
-LogCapture::~LogCapture() { ccSetLogSink(previous_); }
+LogCapture::~LogCapture() {
+    ccSetLogSink(previous_);
+}
 
 bool LogCapture::contains(const std::string& line) const {
     return std::find(lines_.begin(), lines_.end(), line) != lines_.end();
@@ -49,6 +52,36 @@ void writeText(const std::string& path, const std::string& text) {
 std::string dataPath(const std::string& name) {
     const char* dir = std::getenv("NEBULARK_TEST_DATA");
     return std::string(dir ? dir : "tests/data") + "/" + name;
+}
+
+std::vector<uint8_t> encodePng(int width, int height, int colorType, int bitDepth,
+                               const std::vector<std::vector<uint8_t>>& rows,
+                               const std::vector<std::array<uint8_t, 3>>& palette,
+                               const std::vector<uint8_t>& transparency) {
+    std::vector<uint8_t> out;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    png_set_write_fn(
+        png, &out,
+        [](png_structp p, png_bytep data, size_t n) {
+            auto* v = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(p));
+            v->insert(v->end(), data, data + n);
+        },
+        nullptr);
+    png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), bitDepth, colorType,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    std::vector<png_color> colours;
+    for (const auto& c : palette)
+        colours.push_back({c[0], c[1], c[2]});
+    if (!colours.empty()) png_set_PLTE(png, info, colours.data(), int(colours.size()));
+    if (!transparency.empty())
+        png_set_tRNS(png, info, transparency.data(), int(transparency.size()), nullptr);
+    png_write_info(png, info);
+    for (const auto& row : rows)
+        png_write_row(png, row.data());
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return out;
 }
 
 namespace {

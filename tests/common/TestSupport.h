@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdint>
 #include <filesystem>
 
 namespace platform {
@@ -45,6 +47,13 @@ void writeText(const std::string& path, const std::string& text);
 
 // Directory of the checked-in test data.
 std::string dataPath(const std::string& name);
+
+// A PNG file's bytes, of any colour type and depth, from rows of packed
+// samples; `palette` (RGB) and `transparency` for palette pictures.
+std::vector<uint8_t> encodePng(int width, int height, int colorType, int bitDepth,
+                               const std::vector<std::vector<uint8_t>>& rows,
+                               const std::vector<std::array<uint8_t, 3>>& palette = {},
+                               const std::vector<uint8_t>& transparency = {});
 
 // The process's headless 320 × 480 window, made on first use and kept to the
 // end (a process has one window). Its GL context is made current.

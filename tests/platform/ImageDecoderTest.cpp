@@ -10,33 +10,6 @@ using namespace platform;
 
 namespace {
 
-// Writes a PNG of any colour type from rows of already packed samples.
-std::vector<uint8_t> encodePng(int width, int height, int colorType, int bitDepth,
-                               const std::vector<std::vector<uint8_t>>& rows,
-                               const std::vector<png_color>& palette = {},
-                               const std::vector<uint8_t>& trns = {}) {
-    std::vector<uint8_t> out;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    png_set_write_fn(
-        png, &out,
-        [](png_structp p, png_bytep data, size_t n) {
-            auto* v = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(p));
-            v->insert(v->end(), data, data + n);
-        },
-        nullptr);
-    png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), bitDepth, colorType,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    if (!palette.empty()) png_set_PLTE(png, info, palette.data(), int(palette.size()));
-    if (!trns.empty()) png_set_tRNS(png, info, trns.data(), int(trns.size()), nullptr);
-    png_write_info(png, info);
-    for (const auto& row : rows)
-        png_write_row(png, row.data());
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return out;
-}
-
 Ref<DecodedImage> decode(const std::vector<uint8_t>& bytes) {
     return DecodedImage::imageWithData(bytes.data(), bytes.size());
 }
@@ -48,7 +21,7 @@ const uint8_t* px(const DecodedImage& image, int x, int y) {
 } // namespace
 
 TEST(ImageDecoderTest, OpaqueRgbKeepsItsColoursAndBitDepth) {
-    auto image = decode(encodePng(2, 1, PNG_COLOR_TYPE_RGB, 8, {{10, 20, 30, 200, 100, 50}}));
+    auto image = decode(test::encodePng(2, 1, PNG_COLOR_TYPE_RGB, 8, {{10, 20, 30, 200, 100, 50}}));
     ASSERT_TRUE(image);
     EXPECT_EQ(image->width(), 2);
     EXPECT_EQ(image->height(), 1);
@@ -61,7 +34,7 @@ TEST(ImageDecoderTest, OpaqueRgbKeepsItsColoursAndBitDepth) {
 
 TEST(ImageDecoderTest, AlphaComesOutPremultiplied) {
     auto image =
-        decode(encodePng(1, 2, PNG_COLOR_TYPE_RGBA, 8, {{200, 100, 50, 128}, {9, 9, 9, 0}}));
+        decode(test::encodePng(1, 2, PNG_COLOR_TYPE_RGBA, 8, {{200, 100, 50, 128}, {9, 9, 9, 0}}));
     ASSERT_TRUE(image);
     EXPECT_EQ(image->alpha(), ImageAlpha::Premultiplied);
     EXPECT_EQ(px(*image, 0, 0)[0], 100);
@@ -74,7 +47,7 @@ TEST(ImageDecoderTest, AlphaComesOutPremultiplied) {
 
 TEST(ImageDecoderTest, OtherColourTypesExpandToRgba) {
     // Grey, 1 bit per sample: fewer than 8 bits per component, no alpha.
-    auto grey1 = decode(encodePng(8, 1, PNG_COLOR_TYPE_GRAY, 1, {{0xA0}}));
+    auto grey1 = decode(test::encodePng(8, 1, PNG_COLOR_TYPE_GRAY, 1, {{0xA0}}));
     ASSERT_TRUE(grey1);
     EXPECT_EQ(grey1->bitsPerComponent(), 1);
     EXPECT_EQ(grey1->alpha(), ImageAlpha::None);
@@ -82,8 +55,8 @@ TEST(ImageDecoderTest, OtherColourTypesExpandToRgba) {
     EXPECT_EQ(px(*grey1, 1, 0)[1], 0);
 
     // A palette with a transparent entry has alpha.
-    auto pal = decode(
-        encodePng(2, 1, PNG_COLOR_TYPE_PALETTE, 8, {{0, 1}}, {{255, 0, 0}, {0, 0, 255}}, {255, 0}));
+    auto pal = decode(test::encodePng(2, 1, PNG_COLOR_TYPE_PALETTE, 8, {{0, 1}},
+                                      {{255, 0, 0}, {0, 0, 255}}, {255, 0}));
     ASSERT_TRUE(pal);
     EXPECT_EQ(pal->bitsPerComponent(), 8);
     EXPECT_EQ(pal->alpha(), ImageAlpha::Premultiplied);
@@ -91,7 +64,8 @@ TEST(ImageDecoderTest, OtherColourTypesExpandToRgba) {
     EXPECT_EQ(px(*pal, 1, 0)[3], 0);
 
     // 16 bits per sample reports 16 and keeps the high byte.
-    auto deep = decode(encodePng(1, 1, PNG_COLOR_TYPE_RGB, 16, {{0x12, 0x34, 0xFF, 0xFF, 0, 0}}));
+    auto deep =
+        decode(test::encodePng(1, 1, PNG_COLOR_TYPE_RGB, 16, {{0x12, 0x34, 0xFF, 0xFF, 0, 0}}));
     ASSERT_TRUE(deep);
     EXPECT_EQ(deep->bitsPerComponent(), 16);
     EXPECT_NEAR(px(*deep, 0, 0)[0], 0x12, 1);
@@ -99,8 +73,9 @@ TEST(ImageDecoderTest, OtherColourTypesExpandToRgba) {
 }
 
 TEST(ImageDecoderTest, BadDataYieldsNoImage) {
-    auto good = encodePng(16, 16, PNG_COLOR_TYPE_RGB, 8,
-                          std::vector<std::vector<uint8_t>>(16, std::vector<uint8_t>(48, 77)));
+    auto good =
+        test::encodePng(16, 16, PNG_COLOR_TYPE_RGB, 8,
+                        std::vector<std::vector<uint8_t>>(16, std::vector<uint8_t>(48, 77)));
     test::LogCapture log;
     // Truncated anywhere, a flipped byte in the image data, not a PNG at all.
     for (size_t cut : {size_t(4), size_t(20), size_t(40), good.size() / 2, good.size() - 13}) {

@@ -107,28 +107,6 @@ Pixels Pixels::of(const platform::GLSurface& surface) {
     return ::testing::AssertionSuccess();
 }
 
-std::vector<uint8_t> encodePng(int width, int height, int colorType, int bitDepth,
-                               const std::vector<std::vector<uint8_t>>& rows) {
-    std::vector<uint8_t> out;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    png_set_write_fn(
-        png, &out,
-        [](png_structp p, png_bytep data, size_t n) {
-            auto* v = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(p));
-            v->insert(v->end(), data, data + n);
-        },
-        nullptr);
-    png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), bitDepth, colorType,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (const auto& row : rows)
-        png_write_row(png, row.data());
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return out;
-}
-
 void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));

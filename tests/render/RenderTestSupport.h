@@ -67,9 +67,7 @@ struct Pixels {
 // Asserts a pixel's channels within `tolerance`.
 ::testing::AssertionResult near(const uint8_t* pixel, std::vector<int> expected, int tolerance = 2);
 
-// A PNG file of any colour type, from packed rows of samples.
-std::vector<uint8_t> encodePng(int width, int height, int colorType, int bitDepth,
-                               const std::vector<std::vector<uint8_t>>& rows);
+using test::encodePng;
 void writeFile(const std::string& path, const std::vector<uint8_t>& bytes);
 // An RGBA PNG of `width` x `height` filled with `rgba`.
 void writeSolidPng(const std::string& path, int width, int height, std::vector<uint8_t> rgba);
