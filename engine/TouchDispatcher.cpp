@@ -3,7 +3,6 @@
 #include "engine/support/Error.h"
 
 #include <algorithm>
-#include <mutex>
 
 namespace {
 constexpr const char* kInvalidArgument = "InvalidArgument";
@@ -113,9 +112,8 @@ bool TargetedTouchHandler::ccTouchesCancelled(TouchSet& t, Event* e) {
 // --- dispatcher ---
 
 TouchDispatcher& TouchDispatcher::sharedDispatcher() {
-    static std::mutex m;
-    std::lock_guard lock(m);
-    static TouchDispatcher* dispatcher = new TouchDispatcher; // lives for the whole process
+    // Made once, under the language's own guard; lives for the whole process.
+    static TouchDispatcher* dispatcher = new TouchDispatcher;
     return *dispatcher;
 }
 

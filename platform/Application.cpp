@@ -47,10 +47,8 @@ bool prepareDocuments(std::string& error) {
 TouchInput* Application::touchInput() {
     Window* window = Window::main();
     if (!window) return nullptr;
-    if (!touchInput_ || rootView_ != window) {
+    if (!touchInput_ || touchInput_->root() != window)
         touchInput_ = std::make_unique<TouchInput>(window);
-        rootView_ = window;
-    }
     return touchInput_.get();
 }
 
@@ -119,8 +117,7 @@ void Application::terminate() {
     if (!options().screenshot.empty()) writeScreenshot(options().screenshot);
     if (touchInput_) touchInput_->cancelAll();
     if (delegate_) delegate_->applicationWillTerminate();
-    NotificationCenter::defaultCenter().postNotificationName(
-        kApplicationWillTerminateNotification);
+    NotificationCenter::defaultCenter().postNotificationName(kApplicationWillTerminateNotification);
     RunLoop::main().stop();
 }
 

@@ -62,7 +62,6 @@ private:
     std::unique_ptr<Script> script_;
     std::unique_ptr<TouchInput> touchInput_;
     std::vector<std::string> pendingScreenshots_;
-    void* rootView_ = nullptr;
 };
 
 } // namespace platform

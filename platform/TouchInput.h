@@ -24,6 +24,7 @@ public:
     void cancelled(int64_t finger);
     void cancelAll();
 
+    View* root() const { return root_; }
     bool isDown(int64_t finger) const { return active_.count(finger) != 0; }
     size_t activeCount() const { return active_.size(); }
 
