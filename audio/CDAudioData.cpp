@@ -1,8 +1,8 @@
 #include "audio/CDAudioData.h"
 
-#include "engine/support/Log.h"
 #include "platform/AudioFile.h"
 #include "platform/Files.h"
+#include "support/Log.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,10 +1,10 @@
 #include "audio/CDAudioManager.h"
 
 #include "audio/CDAudioData.h"
-#include "engine/support/Log.h"
 #include "platform/AppNotifications.h"
 #include "platform/AudioSession.h"
 #include "platform/NotificationCenter.h"
+#include "support/Log.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "audio/CDSoundEngine.h"
-#include "engine/support/Ref.h"
-#include "engine/support/Selector.h"
-#include "engine/support/Singleton.h"
 #include "platform/MusicPlayer.h"
+#include "support/Ref.h"
+#include "support/Selector.h"
+#include "support/Singleton.h"
 
 #include <string>
 #include <vector>

@@ -1,10 +1,10 @@
 #include "audio/CDSoundEngine.h"
 
 #include "audio/CDAudioData.h"
-#include "engine/support/Error.h"
-#include "engine/support/Log.h"
 #include "platform/AudioDevice.h"
 #include "platform/AudioSession.h"
+#include "support/Error.h"
+#include "support/Log.h"
 
 #include <AL/al.h>
 #include <AL/alc.h>

@@ -1,6 +1,6 @@
 #include "audio/SimpleAudioEngine.h"
 
-#include "engine/support/Log.h"
+#include "support/Log.h"
 
 namespace {
 

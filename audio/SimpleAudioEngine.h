@@ -1,8 +1,8 @@
 #pragma once
 
 #include "audio/CDAudioManager.h"
-#include "engine/support/Ref.h"
-#include "engine/support/Singleton.h"
+#include "support/Ref.h"
+#include "support/Singleton.h"
 
 #include <cstdint>
 #include <string>

@@ -1,8 +1,8 @@
 #include "engine/Action.h"
 
 #include "engine/IntervalAction.h"
-#include "engine/support/ClassName.h"
-#include "engine/support/Log.h"
+#include "support/ClassName.h"
+#include "support/Log.h"
 
 #include <cstdio>
 

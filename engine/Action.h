@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/support/Error.h"
-#include "engine/support/Ref.h"
+#include "support/Error.h"
+#include "support/Ref.h"
 
 #include <string>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "engine/support/HashSet.h"
-#include "engine/support/Ref.h"
-#include "engine/support/Singleton.h"
+#include "support/HashSet.h"
+#include "support/Ref.h"
+#include "support/Singleton.h"
 
 #include <vector>
 

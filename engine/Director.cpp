@@ -4,10 +4,10 @@
 #include "engine/Scene.h"
 #include "engine/Scheduler.h"
 #include "engine/TouchDispatcher.h"
-#include "engine/support/Error.h"
-#include "engine/support/Log.h"
 #include "platform/GL.h"
 #include "platform/System.h"
+#include "support/Error.h"
+#include "support/Log.h"
 
 #include <chrono>
 #include <cmath>

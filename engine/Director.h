@@ -2,9 +2,9 @@
 
 #include "engine/EAGLView.h"
 #include "engine/Node.h"
-#include "engine/support/Singleton.h"
 #include "platform/Clock.h"
 #include "platform/RunLoop.h"
+#include "support/Singleton.h"
 
 #include <atomic>
 #include <functional>

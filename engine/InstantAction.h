@@ -1,8 +1,8 @@
 #pragma once
 
 #include "engine/Action.h"
-#include "engine/support/Geometry.h"
-#include "engine/support/Selector.h"
+#include "support/Geometry.h"
+#include "support/Selector.h"
 
 // An action that does its work at once, in start; its duration is 0.
 class InstantAction : public FiniteTimeAction {

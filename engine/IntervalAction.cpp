@@ -1,7 +1,7 @@
 #include "engine/IntervalAction.h"
 
 #include "engine/Node.h"
-#include "engine/support/PointExtensions.h"
+#include "support/PointExtensions.h"
 
 #include <algorithm>
 #include <climits>

@@ -3,7 +3,7 @@
 #include "engine/Action.h"
 #include "engine/FrameProtocol.h"
 #include "engine/RGBAProtocol.h"
-#include "engine/support/Geometry.h"
+#include "support/Geometry.h"
 
 #include <cstdint>
 #include <initializer_list>

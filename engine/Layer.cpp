@@ -2,8 +2,8 @@
 
 #include "engine/Director.h"
 #include "engine/TouchDispatcher.h"
-#include "engine/support/Error.h"
 #include "platform/GL.h"
+#include "support/Error.h"
 
 namespace {
 void centreOnScreen(Node* node) {

@@ -4,8 +4,8 @@
 #include "engine/RGBAProtocol.h"
 #include "engine/Scene.h"
 #include "engine/TouchDelegate.h"
-#include "engine/support/Types.h"
 #include "platform/Accelerometer.h"
+#include "support/Types.h"
 
 // A full-screen node that can receive touches and accelerometer samples
 // while it runs.

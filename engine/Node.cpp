@@ -2,10 +2,10 @@
 
 #include "engine/ActionManager.h"
 #include "engine/Director.h"
-#include "engine/support/ClassName.h"
-#include "engine/support/Error.h"
 #include "platform/GL.h"
 #include "platform/Touch.h"
+#include "support/ClassName.h"
+#include "support/Error.h"
 
 #include <algorithm>
 #include <cmath>

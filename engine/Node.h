@@ -1,9 +1,9 @@
 #pragma once
 
 #include "engine/Scheduler.h"
-#include "engine/support/AffineTransform.h"
-#include "engine/support/Geometry.h"
-#include "engine/support/Ref.h"
+#include "support/AffineTransform.h"
+#include "support/Geometry.h"
+#include "support/Ref.h"
 
 #include <string>
 #include <utility>

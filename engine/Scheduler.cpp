@@ -1,7 +1,7 @@
 #include "engine/Scheduler.h"
 
-#include "engine/support/ClassName.h"
-#include "engine/support/Log.h"
+#include "support/ClassName.h"
+#include "support/Log.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "engine/support/Ref.h"
-#include "engine/support/Selector.h"
-#include "engine/support/Singleton.h"
+#include "support/Ref.h"
+#include "support/Selector.h"
+#include "support/Singleton.h"
 
 #include <string>
 #include <vector>

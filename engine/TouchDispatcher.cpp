@@ -1,6 +1,6 @@
 #include "engine/TouchDispatcher.h"
 
-#include "engine/support/Error.h"
+#include "support/Error.h"
 
 #include <algorithm>
 

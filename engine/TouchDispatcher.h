@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/TouchDelegate.h"
-#include "engine/support/Ref.h"
+#include "support/Ref.h"
 
 #include <type_traits>
 #include <vector>

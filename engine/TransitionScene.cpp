@@ -6,8 +6,8 @@
 #include "engine/IntervalAction.h"
 #include "engine/Layer.h"
 #include "engine/TouchDispatcher.h"
-#include "engine/support/Error.h"
 #include "platform/GL.h"
+#include "support/Error.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/Scene.h"
-#include "engine/support/Types.h"
+#include "support/Types.h"
 
 class IntervalAction;
 

@@ -1,8 +1,8 @@
 #include "game/RectManager.h"
 
-#include "engine/support/Singleton.h"
 #include "game/SavedGameData.h"
 #include "platform/Files.h"
+#include "support/Singleton.h"
 
 #include <limits>
 

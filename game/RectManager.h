@@ -1,8 +1,8 @@
 #pragma once
 
-#include "engine/support/Geometry.h"
-#include "engine/support/Ref.h"
 #include "platform/PropertyList.h"
+#include "support/Geometry.h"
+#include "support/Ref.h"
 
 #include <string>
 #include <unordered_map>

@@ -1,6 +1,5 @@
 #include "platform/Application.h"
 
-#include "engine/support/Log.h"
 #include "platform/Accelerometer.h"
 #include "platform/AppNotifications.h"
 #include "platform/Clock.h"
@@ -12,6 +11,7 @@
 #include "platform/TouchInput.h"
 #include "platform/Window.h"
 #include "platform/sdl/SdlEvents.h"
+#include "support/Log.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,6 +1,6 @@
 #include "platform/AudioDevice.h"
 
-#include "engine/support/Log.h"
+#include "support/Log.h"
 
 #define AL_ALEXT_PROTOTYPES
 #include <AL/alext.h>

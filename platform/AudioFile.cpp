@@ -1,6 +1,6 @@
 #include "platform/AudioFile.h"
 
-#include "engine/support/Log.h"
+#include "support/Log.h"
 
 #include <sndfile.h>
 

@@ -1,6 +1,6 @@
 #include "platform/GL.h"
 
-#include "engine/support/Log.h"
+#include "support/Log.h"
 
 namespace platform {
 

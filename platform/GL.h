@@ -4,7 +4,7 @@
 #include <GLES/gl.h>
 #include <GLES/glext.h>
 
-#include "engine/support/Ref.h"
+#include "support/Ref.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,10 +1,10 @@
 #include "platform/MusicPlayer.h"
 
-#include "engine/support/Log.h"
 #include "platform/AudioDevice.h"
 #include "platform/AudioFile.h"
 #include "platform/AudioSession.h"
 #include "platform/RunLoop.h"
+#include "support/Log.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/support/Ref.h"
-#include "engine/support/Selector.h"
+#include "support/Ref.h"
+#include "support/Selector.h"
 
 #include <atomic>
 #include <memory>

@@ -1,7 +1,7 @@
 #include "platform/PropertyList.h"
 
-#include "engine/support/Log.h"
 #include "platform/Files.h"
+#include "support/Log.h"
 
 #include <algorithm>
 #include <charconv>

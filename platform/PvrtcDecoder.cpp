@@ -7,7 +7,7 @@
 #include "platform/PvrtcDecoder.h"
 #include "platform/PvrtcLayout.h"
 
-#include "engine/support/Log.h"
+#include "support/Log.h"
 
 #include <algorithm>
 #include <vector>

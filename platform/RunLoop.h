@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/support/Ref.h"
+#include "support/Ref.h"
 
 #include <atomic>
 #include <condition_variable>

@@ -1,9 +1,9 @@
 #include "platform/SystemSound.h"
 
-#include "engine/support/Log.h"
 #include "platform/AudioDevice.h"
 #include "platform/AudioFile.h"
 #include "platform/Files.h"
+#include "support/Log.h"
 
 #include <algorithm>
 #include <map>

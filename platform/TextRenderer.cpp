@@ -1,8 +1,8 @@
 // Text with Pango and Cairo on fontconfig.
 #include "platform/TextRenderer.h"
 
-#include "engine/support/Log.h"
 #include "platform/Files.h"
+#include "support/Log.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/support/Geometry.h"
+#include "support/Geometry.h"
 
 #include <cstdint>
 #include <string>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/support/Geometry.h"
-#include "engine/support/Ref.h"
+#include "support/Geometry.h"
+#include "support/Ref.h"
 
 #include <vector>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/support/Geometry.h"
 #include "platform/Touch.h"
+#include "support/Geometry.h"
 
 #include <cstdint>
 #include <map>

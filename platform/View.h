@@ -1,8 +1,8 @@
 #pragma once
 
-#include "engine/support/Geometry.h"
-#include "engine/support/Ref.h"
 #include "platform/Touch.h"
+#include "support/Geometry.h"
+#include "support/Ref.h"
 
 #include <vector>
 

@@ -1,7 +1,7 @@
 #include "render/AtlasNode.h"
 
-#include "engine/support/Error.h"
 #include "platform/GL.h"
+#include "support/Error.h"
 
 #include <cmath>
 

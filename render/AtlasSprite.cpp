@@ -1,8 +1,8 @@
 #include "render/AtlasSprite.h"
 
-#include "engine/support/ClassName.h"
-#include "engine/support/Error.h"
 #include "render/AtlasSpriteManager.h"
+#include "support/ClassName.h"
+#include "support/Error.h"
 
 #include <cmath>
 #include <cstdio>

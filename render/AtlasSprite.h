@@ -3,9 +3,9 @@
 #include "engine/FrameProtocol.h"
 #include "engine/Node.h"
 #include "engine/RGBAProtocol.h"
-#include "engine/support/Geometry.h"
 #include "render/Quad.h"
 #include "render/TextureAtlas.h"
+#include "support/Geometry.h"
 
 #include <cstdint>
 #include <string>

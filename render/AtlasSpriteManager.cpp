@@ -1,8 +1,8 @@
 #include "render/AtlasSpriteManager.h"
 
-#include "engine/support/Error.h"
 #include "platform/GL.h"
 #include "render/TextureMgr.h"
+#include "support/Error.h"
 
 #include <algorithm>
 

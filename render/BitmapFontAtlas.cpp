@@ -1,10 +1,10 @@
 #include "render/BitmapFontAtlas.h"
 
 #include "engine/FileUtils.h"
-#include "engine/support/Error.h"
-#include "engine/support/Log.h"
 #include "platform/Files.h"
 #include "render/TextureMgr.h"
+#include "support/Error.h"
+#include "support/Log.h"
 
 #include <climits>
 #include <cstdio>

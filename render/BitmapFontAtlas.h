@@ -1,10 +1,10 @@
 #pragma once
 
 #include "engine/RGBAProtocol.h"
-#include "engine/support/Geometry.h"
-#include "engine/support/Types.h"
 #include "render/AtlasSpriteManager.h"
 #include "render/LabelProtocol.h"
+#include "support/Geometry.h"
+#include "support/Types.h"
 
 #include <array>
 #include <cstdint>

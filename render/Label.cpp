@@ -1,6 +1,6 @@
 #include "render/Label.h"
 
-#include "engine/support/Error.h"
+#include "support/Error.h"
 
 Ref<Label> Label::labelWithString(const std::string& text, const std::string& fontName,
                                   float fontSize) {

@@ -2,8 +2,8 @@
 
 #include "engine/Layer.h"
 #include "engine/RGBAProtocol.h"
-#include "engine/support/Types.h"
 #include "render/MenuItem.h"
+#include "support/Types.h"
 
 #include <climits>
 #include <cstdint>

@@ -1,12 +1,12 @@
 #include "render/MenuItem.h"
 
 #include "engine/IntervalAction.h"
-#include "engine/support/Error.h"
 #include "render/AtlasSprite.h"
 #include "render/Label.h"
 #include "render/LabelAtlas.h"
 #include "render/LabelProtocol.h"
 #include "render/Sprite.h"
+#include "support/Error.h"
 
 namespace {
 

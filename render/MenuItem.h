@@ -2,8 +2,8 @@
 
 #include "engine/Node.h"
 #include "engine/RGBAProtocol.h"
-#include "engine/support/Selector.h"
-#include "engine/support/Types.h"
+#include "support/Selector.h"
+#include "support/Types.h"
 
 #include <cstdint>
 #include <string>

@@ -1,8 +1,8 @@
 #include "render/PVRTexture.h"
 
-#include "engine/support/Log.h"
 #include "platform/Files.h"
 #include "platform/PvrtcDecoder.h"
+#include "support/Log.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/support/Ref.h"
 #include "platform/GL.h"
+#include "support/Ref.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,8 +1,8 @@
 #include "render/ParticleSystem.h"
 
-#include "engine/support/Error.h"
-#include "engine/support/Log.h"
 #include "platform/Random.h"
+#include "support/Error.h"
+#include "support/Log.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "engine/Node.h"
-#include "engine/support/Types.h"
 #include "platform/GL.h"
 #include "render/Texture2D.h"
+#include "support/Types.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/support/Types.h"
+#include "support/Types.h"
 
 #include <cstddef>
 #include <type_traits>

@@ -1,7 +1,7 @@
 #include "render/Sprite.h"
 
-#include "engine/support/Error.h"
 #include "render/TextureMgr.h"
+#include "support/Error.h"
 
 // --- Animation ---
 

@@ -1,11 +1,11 @@
 #include "render/Texture2D.h"
 
-#include "engine/support/Error.h"
-#include "engine/support/Log.h"
 #include "platform/ImageDecoder.h"
 #include "platform/PvrtcDecoder.h"
 #include "platform/TextRenderer.h"
 #include "render/PVRTexture.h"
+#include "support/Error.h"
+#include "support/Log.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,9 +1,9 @@
 #include "render/TextureAtlas.h"
 
-#include "engine/support/ClassName.h"
-#include "engine/support/Error.h"
-#include "engine/support/Log.h"
 #include "render/TextureMgr.h"
+#include "support/ClassName.h"
+#include "support/Error.h"
+#include "support/Log.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "engine/support/Ref.h"
 #include "platform/GL.h"
 #include "render/Quad.h"
 #include "render/Texture2D.h"
+#include "support/Ref.h"
 
 #include <cstdint>
 #include <string>

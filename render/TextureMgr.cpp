@@ -3,12 +3,12 @@
 #include "engine/Director.h"
 
 #include "engine/FileUtils.h"
-#include "engine/support/Error.h"
-#include "engine/support/Log.h"
 #include "platform/Files.h"
 #include "platform/ImageDecoder.h"
 #include "platform/RunLoop.h"
 #include "platform/Window.h"
+#include "support/Error.h"
+#include "support/Log.h"
 
 #include <algorithm>
 #include <cctype>

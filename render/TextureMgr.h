@@ -1,10 +1,10 @@
 #pragma once
 
-#include "engine/support/Ref.h"
-#include "engine/support/Selector.h"
-#include "engine/support/Singleton.h"
 #include "platform/GL.h"
 #include "render/Texture2D.h"
+#include "support/Ref.h"
+#include "support/Selector.h"
+#include "support/Singleton.h"
 
 #include <mutex>
 #include <string>

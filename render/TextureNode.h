@@ -2,9 +2,9 @@
 
 #include "engine/Node.h"
 #include "engine/RGBAProtocol.h"
-#include "engine/support/Types.h"
 #include "render/Quad.h"
 #include "render/Texture2D.h"
+#include "support/Types.h"
 
 // A node that draws one whole texture, tinted by its colour and opacity,
 // with the picture's bottom-left corner at the node's origin.

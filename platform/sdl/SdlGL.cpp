@@ -1,7 +1,7 @@
 // GL contexts and offscreen surfaces on SDL's GL ES 1.1 support.
 #include "platform/sdl/SdlGL.h"
 
-#include "engine/support/Log.h"
+#include "support/Log.h"
 
 #include <SDL.h>
 

@@ -1,7 +1,7 @@
 #include "platform/sdl/SdlWindow.h"
 
-#include "engine/support/Log.h"
 #include "platform/Options.h"
+#include "support/Log.h"
 
 #include <algorithm>
 #include <cmath>

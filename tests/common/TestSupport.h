@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/support/Error.h"
-#include "engine/support/Log.h"
+#include "support/Error.h"
+#include "support/Log.h"
 
 #include <gtest/gtest.h>
 

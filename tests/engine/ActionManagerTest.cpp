@@ -1,7 +1,7 @@
 #include "tests/engine/ActionTestSupport.h"
 
 #include "engine/InstantAction.h"
-#include "engine/support/HashSet.h"
+#include "support/HashSet.h"
 
 #include <set>
 

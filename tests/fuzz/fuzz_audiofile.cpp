@@ -2,8 +2,8 @@
 // Sound files come from the bundle and from whatever music the user picks:
 // decoding them must never go wrong, whatever the bytes.
 #include "audio/CDAudioData.h"
-#include "engine/support/Log.h"
 #include "platform/AudioFile.h"
+#include "support/Log.h"
 
 #include <cstdlib>
 #include <vector>

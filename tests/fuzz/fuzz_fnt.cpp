@@ -2,8 +2,8 @@
 // Reads any bytes as a bitmap-font description and its page line, then lays
 // texts out with whatever was read: the layout must stay finite and never
 // overflow, whatever the numbers in the file.
-#include "engine/support/Error.h"
 #include "render/BitmapFontAtlas.h"
+#include "support/Error.h"
 
 #include <cmath>
 #include <cstdio>

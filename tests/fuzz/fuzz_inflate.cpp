@@ -1,8 +1,8 @@
 // deps: support
 // Inflates any bytes; failures must leave no output, successes exactly the
 // reported length, never more than the cap.
-#include "engine/support/Log.h"
-#include "engine/support/ZipUtils.h"
+#include "support/Log.h"
+#include "support/ZipUtils.h"
 
 #include <cstdlib>
 

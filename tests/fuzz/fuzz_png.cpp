@@ -1,8 +1,8 @@
 // deps: platform
 // Decodes any bytes as a PNG; whatever decodes must be consistent and draw
 // into every buffer layout a texture uses.
-#include "engine/support/Log.h"
 #include "platform/ImageDecoder.h"
+#include "support/Log.h"
 
 #include <cstdlib>
 #include <vector>

@@ -1,9 +1,9 @@
 // deps: render
 // Parses any bytes as a .pvr file and decodes every level it finds; also
 // decodes the bytes as a header-less PVRTC stream of a size they choose.
-#include "engine/support/Log.h"
 #include "platform/PvrtcDecoder.h"
 #include "render/PVRTexture.h"
+#include "support/Log.h"
 
 #include <algorithm>
 #include <cstdlib>

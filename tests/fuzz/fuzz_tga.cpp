@@ -1,6 +1,6 @@
 // deps: support
 // Reads any bytes as a TGA image; a success must hold exactly its pixels.
-#include "engine/support/Tga.h"
+#include "support/Tga.h"
 
 #include <cstdlib>
 

@@ -1,8 +1,8 @@
 // The file, inflate and TGA helpers that textures and tile data build on.
 #include "engine/FileUtils.h"
-#include "engine/support/Tga.h"
-#include "engine/support/ZipUtils.h"
 #include "platform/Files.h"
+#include "support/Tga.h"
+#include "support/ZipUtils.h"
 #include "tests/common/TestSupport.h"
 
 #include <chrono>

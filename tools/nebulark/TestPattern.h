@@ -1,10 +1,10 @@
 #pragma once
 
-#include "engine/support/Ref.h"
 #include "platform/Application.h"
 #include "platform/RunLoop.h"
 #include "platform/View.h"
 #include "platform/Window.h"
+#include "support/Ref.h"
 
 #include <memory>
 

@@ -1,7 +1,7 @@
 // The program's entry: reads the command line and hands control to the
 // platform's application loop.
-#include "engine/support/Error.h"
 #include "platform/Application.h"
+#include "support/Error.h"
 #include "tools/nebulark/SpineDemo.h"
 #include "tools/nebulark/TestPattern.h"
 

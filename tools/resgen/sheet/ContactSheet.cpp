@@ -2,9 +2,9 @@
 // (sprite frames cut from the sheet and enlarged, the compressed texture
 // decoded level by level, a line of text set in each bitmap font), so the
 // art can be reviewed at a glance.
-#include "engine/support/Types.h"
 #include "platform/PropertyList.h"
 #include "platform/PvrtcDecoder.h"
+#include "support/Types.h"
 
 #include <cairo.h>
 #include <pango/pangocairo.h>

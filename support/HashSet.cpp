@@ -1,6 +1,6 @@
-#include "engine/support/HashSet.h"
+#include "support/HashSet.h"
 
-#include "engine/support/Error.h"
+#include "support/Error.h"
 
 #include <cstring>
 

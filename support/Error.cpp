@@ -1,6 +1,6 @@
-#include "engine/support/Error.h"
+#include "support/Error.h"
 
-#include "engine/support/Log.h"
+#include "support/Log.h"
 
 #include <cstdlib>
 

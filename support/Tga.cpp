@@ -1,4 +1,4 @@
-#include "engine/support/Tga.h"
+#include "support/Tga.h"
 
 #include <algorithm>
 #include <cstdio>

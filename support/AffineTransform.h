@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/support/Geometry.h"
+#include "support/Geometry.h"
 
 // Maps (x, y) to (a·x + c·y + tx, b·x + d·y + ty). Concatenating t1 with t2
 // applies t1 first, then t2.

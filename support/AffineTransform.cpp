@@ -1,4 +1,4 @@
-#include "engine/support/AffineTransform.h"
+#include "support/AffineTransform.h"
 
 #include <algorithm>
 #include <cmath>

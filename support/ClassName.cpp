@@ -1,4 +1,4 @@
-#include "engine/support/ClassName.h"
+#include "support/ClassName.h"
 
 #include <cstdlib>
 #include <cxxabi.h>

@@ -1,6 +1,6 @@
-#include "engine/support/ZipUtils.h"
+#include "support/ZipUtils.h"
 
-#include "engine/support/Log.h"
+#include "support/Log.h"
 
 #include <algorithm>
 #include <climits>

@@ -1,4 +1,4 @@
-#include "engine/support/Types.h"
+#include "support/Types.h"
 
 #include <algorithm>
 #include <cmath>

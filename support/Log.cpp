@@ -1,4 +1,4 @@
-#include "engine/support/Log.h"
+#include "support/Log.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "engine/support/Geometry.h"
+#include "support/Geometry.h"
 
 struct ccColor3B {
     uint8_t r = 0, g = 0, b = 0;
