@@ -2,6 +2,7 @@
 
 #include "platform/Accelerometer.h"
 #include "platform/Application.h"
+#include "platform/Keyboard.h"
 #include "platform/Options.h"
 #include "platform/TouchInput.h"
 #include "platform/Window.h"
@@ -39,6 +40,8 @@ std::string keyName(SDL_Keycode key) {
         return "down";
     case SDLK_F11:
         return "f11";
+    case SDLK_KP_ENTER:
+        return "return";
     default: {
         std::string name = SDL_GetKeyName(key);
         std::transform(name.begin(), name.end(), name.begin(),
@@ -74,8 +77,11 @@ void SdlEventSource::handleKey(const std::string& name, bool down) {
     if (name == "right") acc.setKeyHeld(TiltKey::Right, down);
     if (name == "up") acc.setKeyHeld(TiltKey::Up, down);
     if (name == "down") acc.setKeyHeld(TiltKey::Down, down);
-    if (name == "f11" && down)
+    if (name == "f11" && down) {
         if (Window* w = Window::main()) w->setFullscreen(!w->fullscreen());
+        return;
+    }
+    if (down) Keyboard::shared().keyDown(name);
 }
 
 bool SdlEventSource::handleSignals() {
