@@ -92,18 +92,40 @@ bool usableSize(float size) {
     return std::isfinite(size) && size > 0 && size < 4096;
 }
 
-} // namespace
-
-Size measureText(const std::string& text, const std::string& fontName, float fontSize) {
+Size measure(const std::string& text, const std::string& fontName, float fontSize,
+             const Size* constraint) {
     if (!usableSize(fontSize)) return {};
     std::lock_guard lock(fontMutex);
     PangoFontMap* map = currentFontMap();
     if (!map) return {};
     Layout layout(map, text, fontName, fontSize);
+    if (constraint) {
+        // Wrapped as drawText wraps it.
+        pango_layout_set_width(layout.get(),
+                               int(std::clamp(constraint->width, 0.0f, 65536.0f) * PANGO_SCALE));
+        pango_layout_set_wrap(layout.get(), PANGO_WRAP_WORD_CHAR);
+    }
     PangoRectangle logical{};
     pango_layout_get_extents(layout.get(), nullptr, &logical);
-    return Size(std::ceil(float(logical.width) / PANGO_SCALE),
-                std::ceil(float(logical.height) / PANGO_SCALE));
+    Size size(std::ceil(float(logical.width) / PANGO_SCALE),
+              std::ceil(float(logical.height) / PANGO_SCALE));
+    if (constraint) {
+        size.width = std::min(size.width, std::max(0.0f, constraint->width));
+        size.height = std::min(size.height, std::max(0.0f, constraint->height));
+    }
+    return size;
+}
+
+} // namespace
+
+Size measureText(const std::string& text, const std::string& fontName, float fontSize) {
+    return measure(text, fontName, fontSize, nullptr);
+}
+
+Size measureText(const std::string& text, const std::string& fontName, float fontSize,
+                 Size constraint) {
+    if (!std::isfinite(constraint.width) || !std::isfinite(constraint.height)) return {};
+    return measure(text, fontName, fontSize, &constraint);
 }
 
 bool drawText(const std::string& text, const std::string& fontName, float fontSize, Size rect,
