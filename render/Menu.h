@@ -68,14 +68,16 @@ protected:
     MenuItem* itemAt(size_t i) const { return static_cast<MenuItem*>(children_[i].get()); }
     // Moves the key highlight to the next usable item in `step` direction.
     void moveHighlight(int step);
-    // Drops the highlight or the tracked item's selected look.
-    void unselectItem();
+    // Drops the key highlight, if there is one.
+    void dropHighlight();
     // Items of the lines given, along `across` (true: columns side by side).
     void alignItemsInLines(const std::vector<unsigned>& counts, bool columns);
 
     int state_ = kMenuStateWaiting;
     // Not held: it is one of the children, and is forgotten when removed.
     MenuItem* selectedItem_ = nullptr;
+    // The selected item was chosen with the keys.
+    bool highlighted_ = false;
     uint8_t opacity_ = 255;
     ccColor3B color_ = ccWHITE;
 };
