@@ -5,6 +5,7 @@
 #include "game/SplashLayer.h"
 #include "platform/Clock.h"
 #include "platform/GL.h"
+#include "platform/Options.h"
 #include "render/RenderHooks.h"
 #include "render/Sprite.h"
 #include "render/Texture2D.h"
@@ -31,9 +32,11 @@ void NebularkAppDelegate::applicationDidFinishLaunching() {
     canOpenNotif_ = false;
     canOpenNewWindow_ = true;
 
+    // Seeded with the time, unless a run is to be repeated (--seed).
     platform::TimeOfDay now;
     platform::clock().timeOfDay(now);
-    srandom(unsigned(now.seconds));
+    const auto& seed = platform::options().seed;
+    srandom(seed ? *seed : unsigned(now.seconds));
 
     if (!window_) window_ = platform::Window::create(Rect(0, 0, 320, 480));
     if (!window_) {

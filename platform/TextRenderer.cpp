@@ -92,40 +92,18 @@ bool usableSize(float size) {
     return std::isfinite(size) && size > 0 && size < 4096;
 }
 
-Size measure(const std::string& text, const std::string& fontName, float fontSize,
-             const Size* constraint) {
+} // namespace
+
+Size measureText(const std::string& text, const std::string& fontName, float fontSize) {
     if (!usableSize(fontSize)) return {};
     std::lock_guard lock(fontMutex);
     PangoFontMap* map = currentFontMap();
     if (!map) return {};
     Layout layout(map, text, fontName, fontSize);
-    if (constraint) {
-        // Wrapped as drawText wraps it.
-        pango_layout_set_width(layout.get(),
-                               int(std::clamp(constraint->width, 0.0f, 65536.0f) * PANGO_SCALE));
-        pango_layout_set_wrap(layout.get(), PANGO_WRAP_WORD_CHAR);
-    }
     PangoRectangle logical{};
     pango_layout_get_extents(layout.get(), nullptr, &logical);
-    Size size(std::ceil(float(logical.width) / PANGO_SCALE),
-              std::ceil(float(logical.height) / PANGO_SCALE));
-    if (constraint) {
-        size.width = std::min(size.width, std::max(0.0f, constraint->width));
-        size.height = std::min(size.height, std::max(0.0f, constraint->height));
-    }
-    return size;
-}
-
-} // namespace
-
-Size measureText(const std::string& text, const std::string& fontName, float fontSize) {
-    return measure(text, fontName, fontSize, nullptr);
-}
-
-Size measureText(const std::string& text, const std::string& fontName, float fontSize,
-                 Size constraint) {
-    if (!std::isfinite(constraint.width) || !std::isfinite(constraint.height)) return {};
-    return measure(text, fontName, fontSize, &constraint);
+    return Size(std::ceil(float(logical.width) / PANGO_SCALE),
+                std::ceil(float(logical.height) / PANGO_SCALE));
 }
 
 bool drawText(const std::string& text, const std::string& fontName, float fontSize, Size rect,
@@ -176,6 +154,27 @@ bool drawText(const std::string& text, const std::string& fontName, float fontSi
                     size_t(bufferWidth));
     cairo_surface_destroy(surface);
     return true;
+}
+
+Size measureText(const std::string& text, const std::string& fontName, float fontSize,
+                 Size constraint) {
+    if (!usableSize(fontSize) || !std::isfinite(constraint.width) ||
+        !std::isfinite(constraint.height))
+        return {};
+    std::lock_guard lock(fontMutex);
+    PangoFontMap* map = currentFontMap();
+    if (!map) return {};
+    Layout layout(map, text, fontName, fontSize);
+    // Wrapped as drawText wraps it.
+    pango_layout_set_width(layout.get(),
+                           int(std::clamp(constraint.width, 0.0f, 65536.0f) * PANGO_SCALE));
+    pango_layout_set_wrap(layout.get(), PANGO_WRAP_WORD_CHAR);
+    PangoRectangle logical{};
+    pango_layout_get_extents(layout.get(), nullptr, &logical);
+    return Size(std::clamp(std::ceil(float(logical.width) / PANGO_SCALE), 0.0f,
+                           std::max(0.0f, constraint.width)),
+                std::clamp(std::ceil(float(logical.height) / PANGO_SCALE), 0.0f,
+                           std::max(0.0f, constraint.height)));
 }
 
 } // namespace platform
