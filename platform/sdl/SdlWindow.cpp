@@ -1,6 +1,8 @@
 #include "platform/sdl/SdlWindow.h"
 
+#include "platform/InterfaceOrientation.h"
 #include "platform/Options.h"
+#include "platform/System.h"
 #include "support/Log.h"
 
 #include <algorithm>
@@ -56,6 +58,24 @@ float chooseScale(Rect frame) {
         return 1;
     float fit = std::min(usable.w * 0.9f / frame.size.width, usable.h * 0.9f / frame.size.height);
     return std::max(1.0f, std::floor(fit));
+}
+
+// The picture as the player sees it: turned upright in a landscape interface.
+Image turnedUpright(Image portrait, int orientation) {
+    if (!isLandscapeInterface(orientation)) return portrait;
+    Size from(float(portrait.width), float(portrait.height));
+    Image upright;
+    upright.width = portrait.height;
+    upright.height = portrait.width;
+    upright.rgba.resize(portrait.rgba.size());
+    for (int y = 0; y < upright.height; ++y)
+        for (int x = 0; x < upright.width; ++x) {
+            Point p = portraitPointFromUpright(Point(x + 0.5f, y + 0.5f), from, orientation);
+            size_t src = (size_t(p.y) * size_t(portrait.width) + size_t(p.x)) * 4;
+            size_t dst = (size_t(y) * size_t(upright.width) + size_t(x)) * 4;
+            std::copy_n(portrait.rgba.begin() + long(src), 4, upright.rgba.begin() + long(dst));
+        }
+    return upright;
 }
 } // namespace
 
@@ -117,10 +137,12 @@ Ref<Window> SdlWindow::create(Rect frame) {
         ccLog("Window: the GL driver has no framebuffer objects");
         return nullptr;
     }
-    // Swap with the display's refresh where the driver can; headless there
-    // is no display to wait for.
-    SDL_GL_SetSwapInterval(options().headless ? 0 : 1);
+    made->matchSwapToDisplay();
     mainWindow = made.get();
+    made->followOrientation();
+    StatusBar::setOrientationObserver([](int) {
+        if (auto* w = dynamic_cast<SdlWindow*>(mainWindow)) w->followOrientation();
+    });
     return made;
 }
 
@@ -129,7 +151,10 @@ SdlWindow::SdlWindow(Rect frame, SDL_Window* window, void* context, float scale)
       baseScale_(scale) {}
 
 SdlWindow::~SdlWindow() {
-    if (mainWindow == this) mainWindow = nullptr;
+    if (mainWindow == this) {
+        mainWindow = nullptr;
+        StatusBar::setOrientationObserver(nullptr);
+    }
     // Views that draw with the window's context let go of it first.
     while (!subviews().empty()) subviews().back()->removeFromSuperview();
     context_ = nullptr;
@@ -137,26 +162,67 @@ SdlWindow::~SdlWindow() {
     SDL_DestroyWindow(window_);
 }
 
+int swapIntervalFor(int refreshHz, bool headless) {
+    // Frames are paced by the run loop at 60 a second. Waiting for the
+    // display's refresh only avoids tearing when the display is at least as
+    // fast: a slower one would slow the game down (its per-frame rules
+    // with it). Headless there is no display to wait for; an unknown rate
+    // is taken to be a usual one.
+    if (headless) return 0;
+    return refreshHz == 0 || refreshHz >= kMinimumSyncedRefresh ? 1 : 0;
+}
+
+void SdlWindow::matchSwapToDisplay() {
+    SDL_DisplayMode mode{};
+    int hz = SDL_GetWindowDisplayMode(window_, &mode) == 0 ? mode.refresh_rate : 0;
+    SDL_GL_SetSwapInterval(swapIntervalFor(hz, options().headless));
+}
+
 void SdlWindow::makeKeyAndVisible() {
     SDL_ShowWindow(window_);
     if (options().fullscreen) setFullscreen(true);
 }
 
+Size SdlWindow::shownSize() const { return uprightSize(frame().size, windowOrientation_); }
+
+void SdlWindow::followOrientation() {
+    int now = StatusBar::orientation();
+    bool turned = isLandscapeInterface(now) != isLandscapeInterface(windowOrientation_);
+    windowOrientation_ = now;
+    if (!turned) return;
+    // Turned: the window turns with the picture (in full screen the picture
+    // is letterboxed instead).
+    Size s = shownSize();
+    SDL_SetWindowMinimumSize(window_, int(s.width / 2), int(s.height / 2));
+    if (!fullscreen_) fitWindowToPicture();
+}
+
+void SdlWindow::fitWindowToPicture() {
+    // The long side stays as long as it was.
+    int w = 0, h = 0;
+    SDL_GetWindowSize(window_, &w, &h);
+    Size s = shownSize();
+    float k = float(std::max(w, h)) / std::max(s.width, s.height);
+    SDL_SetWindowSize(window_, int(std::lround(s.width * k)), int(std::lround(s.height * k)));
+}
+
 float SdlWindow::scale() const {
     int w = 0, h = 0;
     SDL_GL_GetDrawableSize(window_, &w, &h);
-    Size s = frame().size;
+    Size s = shownSize();
     if (s.width <= 0 || s.height <= 0 || w <= 0 || h <= 0) return baseScale_;
     return std::min(w / s.width, h / s.height);
 }
 
 void SdlWindow::setFullscreen(bool on) {
-    if (SDL_SetWindowFullscreen(window_, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) == 0)
-        fullscreen_ = on;
+    if (SDL_SetWindowFullscreen(window_, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) return;
+    fullscreen_ = on;
+    // The interface may have turned while in full screen.
+    if (!on) fitWindowToPicture();
 }
 
 void SdlWindow::contentRect(int dw, int dh, float& x, float& y, float& w, float& h) const {
-    Size s = frame().size;
+    Size s = shownSize();
     float k = std::min(dw / s.width, dh / s.height);
     // Whole multiples keep pixels crisp; the rest of the window stays black.
     if (k >= 1) k = std::floor(k + 1e-4f);
@@ -178,8 +244,9 @@ Point SdlWindow::pointFromPixel(float px, float py) const {
     }
     float x, y, w, h;
     contentRect(dw, dh, x, y, w, h);
-    Size s = frame().size;
-    return Point((px - x) * s.width / w, (py - y) * s.height / h);
+    Size s = shownSize();
+    Point upright((px - x) * s.width / w, (py - y) * s.height / h);
+    return portraitPointFromUpright(upright, frame().size, windowOrientation_);
 }
 
 void SdlWindow::forgetSurface(const GLSurface* surface) {
@@ -188,18 +255,24 @@ void SdlWindow::forgetSurface(const GLSurface* surface) {
 
 void SdlWindow::present(View* view, const GLSurface& surface) {
     context_->makeCurrent();
+    shownOrientation_ = windowOrientation_;
     int dw = 0, dh = 0;
     SDL_GL_GetDrawableSize(window_, &dw, &dh);
     float cx, cy, cw, ch;
     contentRect(dw, dh, cx, cy, cw, ch);
-    float k = cw / frame().size.width;
+    float k = cw / shownSize().width;
+    // The view's corners in drawable pixels, GL orientation (y up), in the
+    // order bottom-left, bottom-right, top-left, top-right of the surface.
     Point origin = view ? view->originInWindow() : Point();
-    // The view's rectangle in drawable pixels, GL orientation (y up).
-    float x0 = cx + origin.x * k;
-    float x1 = x0 + float(surface.width()) * k;
-    float yTop = cy + origin.y * k;
-    float y1 = float(dh) - yTop;
-    float y0 = y1 - float(surface.height()) * k;
+    float sw = float(surface.width()), sh = float(surface.height());
+    const Point corners[] = {Point(origin.x, origin.y + sh), Point(origin.x + sw, origin.y + sh),
+                             origin, Point(origin.x + sw, origin.y)};
+    GLfloat vertices[8];
+    for (int i = 0; i < 4; ++i) {
+        Point u = uprightPointFromPortrait(corners[i], frame().size, shownOrientation_);
+        vertices[2 * i] = cx + u.x * k;
+        vertices[2 * i + 1] = float(dh) - (cy + u.y * k);
+    }
 
     // Save what the frame's drawing relies on; the composition below must be
     // invisible to it.
@@ -243,7 +316,6 @@ void SdlWindow::present(View* view, const GLSurface& surface) {
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     glLoadIdentity();
-    const GLfloat vertices[] = {x0, y0, x1, y0, x0, y1, x1, y1};
     const GLfloat texCoords[] = {0, 0, 1, 0, 0, 1, 1, 1};
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
@@ -274,7 +346,9 @@ void SdlWindow::present(View* view, const GLSurface& surface) {
     didPresent();
 }
 
-Image SdlWindow::lastFrame() {
+Image SdlWindow::lastFrame() { return turnedUpright(portraitFrame(), shownOrientation_); }
+
+Image SdlWindow::portraitFrame() {
     Image image;
     if (!lastSurface_) return image;
     context_->makeCurrent();

@@ -7,6 +7,11 @@
 
 namespace platform {
 
+// Whether presenting waits for the display's refresh (1) or not (0), for a
+// display refreshing `refreshHz` times a second (0: unknown).
+inline constexpr int kMinimumSyncedRefresh = 60;
+int swapIntervalFor(int refreshHz, bool headless);
+
 class SdlWindow final : public Window {
 public:
     static Ref<Window> create(Rect frame);
@@ -22,6 +27,12 @@ public:
     Point pointFromPixel(float x, float y) const override;
 
     SDL_Window* sdlWindow() const { return window_; }
+    // Turns the window when the interface turned between portrait and
+    // landscape.
+    void followOrientation();
+    // Sets the swap interval for the display the window is on (at creation
+    // and when it moves to another display).
+    void matchSwapToDisplay();
     // A destroyed surface must not be read back any more.
     void forgetSurface(const GLSurface* surface);
 
@@ -29,12 +40,19 @@ private:
     SdlWindow(Rect frame, SDL_Window* window, void* context, float scale);
     // Where the root view lands in the drawable, in pixels (origin top-left).
     void contentRect(int drawableW, int drawableH, float& x, float& y, float& w, float& h) const;
+    // The size of the picture the player sees.
+    Size shownSize() const;
+    // Gives the window the picture's shape.
+    void fitWindowToPicture();
+    Image portraitFrame();
 
     SDL_Window* window_;
     Ref<SdlGLContext> context_;
     float baseScale_;
     bool fullscreen_ = false;
     const GLSurface* lastSurface_ = nullptr;
+    int windowOrientation_ = 1; // what the window is sized for
+    int shownOrientation_ = 1;  // the orientation of the last presented frame
 };
 
 } // namespace platform
