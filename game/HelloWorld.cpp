@@ -4,6 +4,7 @@
 #include "engine/TransitionScene.h"
 #include "game/ComingSoon.h"
 #include "game/GameNotifications.h"
+#include "game/minigames/miniGameMenu.h"
 #include "platform/NotificationCenter.h"
 #include "render/Label.h"
 #include "render/Menu.h"
@@ -69,7 +70,7 @@ void HelloWorld::missionSelector(Object*) { fadeTo(comingSoonScene("Missions").g
 
 void HelloWorld::fun(Object*) { fadeTo(comingSoonScene("Quick Play").get()); }
 
-void HelloWorld::miniGameSelector(Object*) { fadeTo(comingSoonScene("Minigames").get()); }
+void HelloWorld::miniGameSelector(Object*) { fadeTo(miniGameMenu::scene().get()); }
 
 void HelloWorld::settingsSelector(Object*) { openPlatformScreen(kSettingsNotification); }
 

@@ -65,9 +65,10 @@ int openMissions();
 // opens Three.
 void missionWon(int mission);
 
-// Minigame bests: written when the file is missing or holds less.
-void saveSurvivalBest(const std::string& file, double result); // "%f"
-void saveSpaceShootBest(int score);                             // "%d"
+// Minigame bests: written when the file is missing or holds less; true
+// when written.
+bool saveSurvivalBest(const std::string& file, double result); // "%f"
+bool saveSpaceShootBest(int score);                             // "%d"
 
 // The high-score screen's "delete all": every result file, not the settings.
 void deleteAllResults();

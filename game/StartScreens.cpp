@@ -1,11 +1,19 @@
 #include "game/StartScreens.h"
 
 #include "game/HelloWorld.h"
+#include "game/minigames/AsteroidAvoid.h"
+#include "game/minigames/SpaceShoot.h"
+#include "game/minigames/miniGame.h"
+#include "game/minigames/miniGameMenu.h"
 
 // One line per screen.
 const std::vector<StartScreen>& startScreens() {
     static const std::vector<StartScreen> screens = {
         {"menu", &HelloWorld::scene},
+        {"minigames", &miniGameMenu::scene},
+        {"asteroidavoid", &AsteroidAvoid::scene},
+        {"dragship", &miniGame::scene},
+        {"spaceshoot", &SpaceShoot::scene},
     };
     return screens;
 }
