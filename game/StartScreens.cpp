@@ -5,11 +5,13 @@
 #include "game/minigames/SpaceShoot.h"
 #include "game/minigames/miniGame.h"
 #include "game/minigames/miniGameMenu.h"
+#include "game/quickplay/GameScene.h"
 
 // One line per screen.
 const std::vector<StartScreen>& startScreens() {
     static const std::vector<StartScreen> screens = {
         {"menu", &HelloWorld::scene},
+        {"quickplay", [] { return Ref<Scene>(GameScene::scene()); }},
         {"minigames", &miniGameMenu::scene},
         {"asteroidavoid", &AsteroidAvoid::scene},
         {"dragship", &miniGame::scene},
