@@ -6,6 +6,7 @@
 #include "game/SavedGameData.h"
 #include "game/minigames/MiniGameSupport.h"
 #include "game/minigames/miniGameMenu.h"
+#include "platform/Options.h"
 #include "platform/Random.h"
 #include "platform/RunLoop.h"
 
@@ -64,6 +65,7 @@ AsteroidAvoid::AsteroidAvoid() {
     accelerometer.setUpdateInterval(1.0 / 60);
 
     explo = minigames::explosionSound(canSound);
+    if (platform::options().autoplay) pilot_ = Autopilot::fly(this);
 }
 
 void AsteroidAvoid::accelerometer(platform::Accelerometer*, const platform::Acceleration& a) {
@@ -171,6 +173,8 @@ void AsteroidAvoid::onEnter() {
 }
 
 void AsteroidAvoid::onExit() {
+    if (pilot_) pilot_->land();
+    pilot_ = nullptr;
     platform::Accelerometer& accelerometer = platform::Accelerometer::sharedAccelerometer();
     if (accelerometer.delegate() == this) accelerometer.setDelegate(nullptr);
     TouchDispatcher::sharedDispatcher().removeDelegate(this);
@@ -178,4 +182,22 @@ void AsteroidAvoid::onExit() {
     // Whatever way the screen is left, the rest of the game is portrait.
     Director::sharedDirector().setDeviceOrientation(CCDeviceOrientationPortrait);
     Scene::onExit();
+}
+
+void AsteroidAvoid::describe(PilotSight& sight) {
+    sight.clearThings();
+    sight.controls = PilotSight::Controls::Tilt;
+    sight.field = Rect(kLeftmost, kShipStart.y, kRightmost - kLeftmost, 0);
+    sight.shipActive = !hasdied_;
+    sight.ship = avoider_->position();
+    sight.shipSize = avoider_->boundingBox().size;
+    // Tilt toward the picture's right moves the ship right.
+    sight.tiltGain = Point(kTiltSpeed, 1);
+    sight.tiltBias = Point(0, 0);
+    sight.fireSpot = Point(240, 160); // nothing here answers a touch
+    for (const Ref<AtlasSprite>& a : main_) {
+        Rect box = a->boundingBox();
+        sight.threats.push_back({Point(box.minX() + box.size.width / 2, box.minY() + box.size.height / 2),
+                                 Point(0, -(float(a->tag()) + kBaseFallSpeed)), box.size});
+    }
 }

@@ -2,6 +2,7 @@
 
 #include "engine/Scene.h"
 #include "engine/TouchDelegate.h"
+#include "game/Autopilot.h"
 #include "platform/Accelerometer.h"
 #include "platform/Keyboard.h"
 #include "platform/SystemSound.h"
@@ -20,7 +21,8 @@
 class AsteroidAvoid : public Scene,
                       public TargetedTouchDelegate,
                       public platform::AccelerometerDelegate,
-                      public platform::KeyResponder {
+                      public platform::KeyResponder,
+                      public PilotScreen {
 public:
     static Ref<Scene> scene();
     AsteroidAvoid();
@@ -37,6 +39,8 @@ public:
 
     void onEnter() override;
     void onExit() override;
+    // What the autopilot (--autoplay) sees.
+    void describe(PilotSight& sight) override;
 
     // Ship bounds: the picture is 480 points wide in landscape.
     static constexpr float kLeftmost = 6, kRightmost = 476;
@@ -65,4 +69,5 @@ private:
     Ref<Sprite> backButton_;
     bool canSound = false;
     platform::SystemSoundID explo = 0;
+    Ref<Autopilot> pilot_;
 };

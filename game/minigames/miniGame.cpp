@@ -6,6 +6,7 @@
 #include "game/SavedGameData.h"
 #include "game/minigames/MiniGameSupport.h"
 #include "game/minigames/miniGameMenu.h"
+#include "platform/Options.h"
 #include "platform/Random.h"
 #include "platform/RunLoop.h"
 #include "render/TextureMgr.h"
@@ -75,6 +76,7 @@ miniGame::miniGame() {
 
     hadDied_ = false;
     schedule(ccSelector(this, &miniGame::mainTwo));
+    if (platform::options().autoplay) pilot_ = Autopilot::fly(this);
 }
 
 void miniGame::mainTwo(float) {
@@ -176,8 +178,28 @@ void miniGame::onEnter() {
 }
 
 void miniGame::onExit() {
+    if (pilot_) pilot_->land();
+    pilot_ = nullptr;
     TextureMgr::sharedTextureMgr().removeUnusedTextures();
     TouchDispatcher::sharedDispatcher().removeDelegate(this);
     platform::Keyboard::shared().removeResponder(this);
     Scene::onExit();
+}
+
+void miniGame::describe(PilotSight& sight) {
+    sight.clearThings();
+    sight.controls = PilotSight::Controls::Drag;
+    sight.field = Rect(20, 240, 280, 0); // mid-screen: room above and below
+    sight.shipActive = !hadDied_;
+    sight.ship = testSprite_->position();
+    sight.shipSize = testSprite_->boundingBox().size;
+    sight.dragOffset = Point(0, 0); // a moving finger carries the ship under it
+    constexpr float kFramesPerSecond = 60;
+    for (const Asteroid& a : asteroids_) {
+        Rect box = a.sprite->boundingBox();
+        sight.threats.push_back({Point(box.minX() + box.size.width / 2, box.minY() + box.size.height / 2),
+                                 Point(a.velocity.x * kFramesPerSecond,
+                                       a.velocity.y * kFramesPerSecond),
+                                 box.size});
+    }
 }

@@ -2,6 +2,7 @@
 
 #include "engine/Scene.h"
 #include "engine/TouchDelegate.h"
+#include "game/Autopilot.h"
 #include "platform/Keyboard.h"
 #include "platform/SystemSound.h"
 #include "render/AtlasSprite.h"
@@ -15,7 +16,10 @@
 // ship survives and the best is kept in "dragship". A hit shows "You got
 // killed!", then "Ready?", and play resumes three seconds later from 0.
 // All motion is counted per frame.
-class miniGame : public Scene, public TargetedTouchDelegate, public platform::KeyResponder {
+class miniGame : public Scene,
+                 public TargetedTouchDelegate,
+                 public platform::KeyResponder,
+                 public PilotScreen {
 public:
     static Ref<Scene> scene();
     miniGame();
@@ -32,6 +36,8 @@ public:
 
     void onEnter() override;
     void onExit() override;
+    // What the autopilot (--autoplay) sees.
+    void describe(PilotSight& sight) override;
 
     static constexpr Point kShipStart{160, 200};
     static constexpr float kScorePerFrame = 0.01f;
@@ -70,4 +76,5 @@ private:
     Ref<Sprite> backButton_;
     bool canSound = false;
     platform::SystemSoundID explo = 0;
+    Ref<Autopilot> pilot_;
 };

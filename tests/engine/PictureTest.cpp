@@ -70,9 +70,11 @@ TEST_F(PictureTest, LandscapeTurnsThePicture) {
     auto bar = ColorLayer::layerWithColor(ccc4(255, 255, 0, 255), 100, 50);
     scene->addChild(bar.get());
     platform::Image img = draw(scene.get());
-    // Scene point (x, y) shows at view point (y, x).
-    EXPECT_TRUE(near(at(img, 25, 60), 255, 255, 0));
-    EXPECT_TRUE(near(at(img, 75, 25), 0, 0, 0));
-    EXPECT_TRUE(near(at(img, 25, 150), 0, 0, 0));
+    // The window shows the turned picture upright, 480 x 320: scene point
+    // (x, y) at (x, 320 - y) from the top-left.
+    ASSERT_EQ(img.width, 480);
+    EXPECT_TRUE(near(at(img, 60, 295), 255, 255, 0));
+    EXPECT_TRUE(near(at(img, 25, 245), 0, 0, 0));
+    EXPECT_TRUE(near(at(img, 150, 295), 0, 0, 0));
     Director::sharedDirector().setDeviceOrientation(CCDeviceOrientationPortrait);
 }

@@ -8,6 +8,7 @@
 #include "game/minigames/miniGameMenu.h"
 #include "platform/Accelerometer.h"
 #include "platform/ImageDecoder.h"
+#include "platform/Options.h"
 #include "platform/System.h"
 #include "tests/game/minigames/MiniGameTestSupport.h"
 
@@ -201,4 +202,24 @@ TEST_F(AsteroidAvoidTest, TheBackArrowClickedInTheLandscapePictureLeavesInPortra
     EXPECT_EQ(test::sharedWindow()->lastFrame().width, 320);
     runFor(0.6);
     EXPECT_NE(running<miniGameMenu>(), nullptr);
+}
+
+TEST_F(AsteroidAvoidTest, ThePilotTiltsThePictureAsSeenAndDodges) {
+    platform::Options options = platform::options();
+    options.autoplay = true;
+    platform::setOptions(options);
+    AsteroidAvoid* game = startGame();
+    options.autoplay = false;
+    platform::setOptions(options);
+
+    while (game->asteroids().empty()) step();
+    for (auto& a : game->asteroids()) a->setPosition(Point(-50, 400)); // out of the way
+    AtlasSprite* rock = game->asteroids().front().get();
+    rock->setTag(54); // the fastest: 125 points a second
+    rock->setPosition(Point(game->avoider()->position().x, 200));
+    Ref<AtlasSprite> watched(rock);
+    float startX = game->avoider()->position().x;
+    while (watched->parent() && !game->hasdied()) runFor(1.0 / 60);
+    EXPECT_FALSE(game->hasdied());
+    EXPECT_GT(std::fabs(game->avoider()->position().x - startX), 20);
 }
