@@ -1,11 +1,14 @@
 #include "game/StartScreens.h"
 
+#include "game/GameNotifications.h"
 #include "game/HelloWorld.h"
 
 // One line per screen.
 const std::vector<StartScreen>& startScreens() {
     static const std::vector<StartScreen> screens = {
         {"menu", &HelloWorld::scene},
+        {"highscores", &HelloWorld::scene, kHighScoresNotification},
+        {"settings", &HelloWorld::scene, kSettingsNotification},
     };
     return screens;
 }
