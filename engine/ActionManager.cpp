@@ -46,7 +46,10 @@ ActionManager& ActionManager::sharedManager() {
 }
 
 void ActionManager::purgeSharedManager() {
-    shared().purge();
+    if (Ref<ActionManager> old = shared().take()) {
+        old->retired_ = true;
+        old->guard_.retire();
+    }
 }
 
 ActionManager* ActionManager::existingManager() {
@@ -228,16 +231,16 @@ void ActionManager::tick(float dt) {
     // A target added during the pass may not regrow the buckets under it.
     targets.holdGrowth();
     ++passDepth_;
-    for (size_t b = 0; b < targets.bucketCount(); ++b) {
+    for (size_t b = 0; b < targets.bucketCount() && !retired_; ++b) {
         auto* element = static_cast<Element*>(targets.bucket(b));
-        while (element) {
+        while (element && !retired_) {
             currentTarget = element;
             currentTargetSalvaged = false;
             if (!element->paused) {
                 // The count is read again each time: actions added to this
                 // target during the pass are stepped in it.
                 for (element->actionIndex = 0;
-                     element->actionIndex < static_cast<int>(element->actions.size());
+                     element->actionIndex < static_cast<int>(element->actions.size()) && !retired_;
                      ++element->actionIndex) {
                     Ref<Action> action =
                         element->actions[static_cast<size_t>(element->actionIndex)];

@@ -17,6 +17,8 @@ class ActionManager : public Object {
 public:
     static ActionManager& sharedManager();
     // Releases the shared manager; the next sharedManager() makes a new one.
+    // Released from inside its own pass, it steps nothing more and goes when
+    // the pass returns.
     static void purgeSharedManager();
     // The shared manager if it exists, without making one.
     static ActionManager* existingManager();
@@ -53,6 +55,7 @@ private:
     void deleteElement(Element* element);
 
     SingletonGuard<ActionManager> guard_;
+    bool retired_ = false;
     HashSet targets;
     Element* currentTarget = nullptr;
     bool currentTargetSalvaged = false;

@@ -4,6 +4,7 @@
 #include "engine/Scene.h"
 #include "engine/Scheduler.h"
 #include "engine/TouchDispatcher.h"
+#include "engine/TransitionScene.h"
 #include "platform/GL.h"
 #include "platform/System.h"
 #include "support/Error.h"
@@ -33,6 +34,11 @@ Ref<Director>& sharedSlot() {
 std::function<Ref<Node>()>& fpsLabelFactory() {
     static std::function<Ref<Node>()> f;
     return f;
+}
+
+std::function<void()>& drawAfterSceneHook() {
+    static std::function<void()> hook;
+    return hook;
 }
 
 std::vector<std::function<void()>>& endHooks() {
@@ -146,6 +152,10 @@ void Director::setFPSLabelFactory(std::function<Ref<Node>()> factory) {
 }
 
 void Director::addEndHook(std::function<void()> hook) { endHooks().push_back(std::move(hook)); }
+
+void Director::setDrawAfterSceneHook(std::function<void()> hook) {
+    drawAfterSceneHook() = std::move(hook);
+}
 
 Director::Director() {
     scenesStack_.reserve(10);
@@ -348,6 +358,19 @@ bool Director::isSceneInStack(const Scene* scene) const {
 }
 
 void Director::setNextScene() {
+    // A transition replaced before its hand-over by anything but its own
+    // incoming scene was superseded: it hands over at once, and the scene it
+    // brought in is the one being replaced.
+    auto* superseded = dynamic_cast<TransitionScene*>(runningScene_.get());
+    if (superseded && nextScene_ != superseded && nextScene_ != superseded->inScene()) {
+        Ref<Scene> arrived(superseded->inScene());
+        for (auto& scene : scenesStack_)
+            if (scene == superseded) scene = arrived;
+        superseded->supersede();
+        runningScene_ = arrived;
+        // A transition that follows turns touches on at its own hand-over.
+        if (!nextScene_->isTransitionScene()) TouchDispatcher::sharedDispatcher().setDispatchEvents(true);
+    }
     bool runningIsTransition = runningScene_ && runningScene_->isTransitionScene();
     bool nextIsTransition = nextScene_->isTransitionScene();
     if (!nextIsTransition && runningScene_) runningScene_->onExit();
@@ -377,6 +400,9 @@ void Director::end() {
     for (auto& scene : scenesStack_) scene->cleanup();
     scenesStack_.clear();
     TouchDispatcher::sharedDispatcher().removeAllDelegates();
+    // A transition ended midway never handed over: touches come back on for
+    // whatever runs next.
+    TouchDispatcher::sharedDispatcher().setDispatchEvents(true);
     stopAnimation();
     // Ending without a view (a headless test, a second end) has nothing to
     // detach.
@@ -439,6 +465,7 @@ void Director::mainLoop() {
         Ref<Scene> scene = runningScene_;
         scene->visit();
     }
+    if (drawAfterSceneHook()) drawAfterSceneHook()();
     glPopMatrix();
 
     if (openGLView_) openGLView_->swapBuffers();

@@ -59,7 +59,12 @@ std::string Timer::description() const {
 
 Scheduler& Scheduler::sharedScheduler() { return shared().get(); }
 
-void Scheduler::purgeSharedScheduler() { shared().purge(); }
+void Scheduler::purgeSharedScheduler() {
+    if (Ref<Scheduler> old = shared().take()) {
+        old->retired_ = true;
+        old->guard_.retire();
+    }
+}
 
 Scheduler::Scheduler() {
     scheduledMethods.reserve(50);
@@ -93,15 +98,16 @@ void Scheduler::unscheduleAllTimers() {
 }
 
 void Scheduler::tick(float dt) {
+    Ref<Scheduler> keep(this);
     if (timeScale_ != 1.0f) dt *= timeScale_;
     for (auto& t : methodsToRemove) erase(scheduledMethods, t.get());
     methodsToRemove.clear();
     for (auto& t : methodsToAdd) scheduledMethods.push_back(std::move(t));
     methodsToAdd.clear();
     // Requests made by the timers only touch the pending lists, so the active
-    // list stays as it is while it is walked; an unscheduleAllTimers() from a
-    // timer ends the walk.
-    for (size_t i = 0; i < scheduledMethods.size(); ++i) {
+    // list stays as it is while it is walked; an unscheduleAllTimers() or a
+    // purge from a timer ends the walk.
+    for (size_t i = 0; i < scheduledMethods.size() && !retired_; ++i) {
         Timer* t = scheduledMethods[i].get();
         t->fire(dt);
     }

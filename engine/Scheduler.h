@@ -38,6 +38,8 @@ class Scheduler : public Object {
 public:
     static Scheduler& sharedScheduler();
     // Releases the shared scheduler; the next sharedScheduler() makes a new one.
+    // Released by one of its own timers (the director ending inside a frame),
+    // it fires nothing more and goes when that tick returns.
     static void purgeSharedScheduler();
 
     Scheduler();
@@ -54,6 +56,7 @@ public:
 
 private:
     SingletonGuard<Scheduler> guard_;
+    bool retired_ = false;
     std::vector<Ref<Timer>> scheduledMethods;
     std::vector<Ref<Timer>> methodsToRemove;
     std::vector<Ref<Timer>> methodsToAdd;

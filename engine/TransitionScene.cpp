@@ -1,5 +1,6 @@
 #include "engine/TransitionScene.h"
 
+#include "engine/ActionManager.h"
 #include "engine/Director.h"
 #include "engine/EaseAction.h"
 #include "engine/InstantAction.h"
@@ -32,7 +33,11 @@ void TransitionScene::initWithDuration(float t, Scene* scene) {
     ccAssert(scene != nullptr, "Argument scene must be non-nil");
     duration_ = t;
     inScene_ = Ref<Scene>(scene);
-    outScene_ = Ref<Scene>(Director::sharedDirector().runningScene());
+    Scene* running = Director::sharedDirector().runningScene();
+    // A transition still under way is superseded by this one (the newest
+    // request wins): the scene it was bringing in is the one that goes out.
+    if (auto* older = dynamic_cast<TransitionScene*>(running)) running = older->inScene();
+    outScene_ = Ref<Scene>(running);
     if (inScene_ == outScene_)
         ccRaise("TransitionWithInvalidScene",
                 "Incoming scene must be different from the outgoing scene");
@@ -59,6 +64,13 @@ void TransitionScene::onEnter() {
 
 void TransitionScene::onExit() {
     Ref<TransitionScene> keep(this);
+    // Whatever is left of the effect (cut short by a newer request or by the
+    // end of the director) stops here: it would move the scenes on, and its
+    // last step would still call back into this transition.
+    if (ActionManager* manager = ActionManager::existingManager())
+        for (auto& action : effectActions_)
+            manager->removeAction(action.get());
+    effectActions_.clear();
     Scene::onExit();
     outScene_->onExit();
     inScene_->onEnterTransitionDidFinish();
@@ -72,6 +84,21 @@ void TransitionScene::cleanup() {
     Director& director = Director::sharedDirector();
     for (Scene* scene : {inScene_.get(), outScene_.get()})
         if (scene != director.runningScene() && !director.isSceneInStack(scene)) scene->cleanup();
+}
+
+void TransitionScene::runEffect(Node* node, Action* action) {
+    node->runAction(action);
+    effectActions_.emplace_back(action);
+}
+
+void TransitionScene::supersede() {
+    Ref<TransitionScene> keep(this);
+    finish();
+    outScene_->setVisible(true);
+    onExit();
+    Scene::cleanup();
+    Director& director = Director::sharedDirector();
+    if (!director.isSceneInStack(outScene_.get())) outScene_->cleanup();
 }
 
 void TransitionScene::finish() {
@@ -88,7 +115,10 @@ void TransitionScene::hideOutShowIn() {
 void TransitionScene::setNewScene(float) {
     Ref<TransitionScene> keep(this);
     unschedule("setNewScene");
-    Director::sharedDirector().replaceScene(inScene_.get());
+    Director& director = Director::sharedDirector();
+    // A newer request waits for the switch, which supersedes this transition.
+    if (director.nextScene() && director.nextScene() != inScene_.get()) return;
+    director.replaceScene(inScene_.get());
     TouchDispatcher::sharedDispatcher().setDispatchEvents(true);
     // No longer drawn, but it leaves as it was found.
     outScene_->setVisible(true);
@@ -112,7 +142,7 @@ void FadeTransition::onEnter() {
         FadeOut::actionWithDuration(duration_ / 2),
         callFinish(this),
     });
-    layer->runAction(fade.get());
+    runEffect(layer.get(), fade.get());
 }
 
 void FadeTransition::onExit() {
@@ -127,9 +157,9 @@ void SlideInLTransition::onEnter() {
     initScenes();
     auto in = action();
     auto out = action();
-    inScene_->runAction(easeActionWithAction(in.get()).get());
+    runEffect(inScene_.get(), easeActionWithAction(in.get()).get());
     auto outSeq = Sequence::actions({easeActionWithAction(out.get()), callFinish(this)});
-    outScene_->runAction(outSeq.get());
+    runEffect(outScene_.get(), outSeq.get());
 }
 
 // Half a point short of the full width so that the two scenes overlap by a
@@ -185,7 +215,7 @@ void MoveInLTransition::onEnter() {
     initScenes();
     auto move = action();
     auto seq = Sequence::actions({easeActionWithAction(move.get()), callFinish(this)});
-    inScene_->runAction(seq.get());
+    runEffect(inScene_.get(), seq.get());
 }
 
 void MoveInLTransition::initScenes() {
@@ -228,8 +258,8 @@ void ShrinkGrowTransition::onEnter() {
     outScene_->setAnchorPoint(Point(1 / 3.0f, 0.5f));
     auto grow = easeActionWithAction(ScaleTo::actionWithDuration(duration_, 1).get());
     auto shrink = easeActionWithAction(ScaleTo::actionWithDuration(duration_, 0.01f).get());
-    inScene_->runAction(grow.get());
-    outScene_->runAction(Sequence::actions({shrink, callFinish(this)}).get());
+    runEffect(inScene_.get(), grow.get());
+    runEffect(outScene_.get(), Sequence::actions({shrink, callFinish(this)}).get());
 }
 
 void ShrinkGrowTransition::finish() {
@@ -254,8 +284,8 @@ void RotoZoomTransition::onEnter() {
     });
     auto rotozoom = Sequence::actions({spin, DelayTime::actionWithDuration(duration_ / 2)});
     auto back = action_cast<FiniteTimeAction>(rotozoom->reverse());
-    outScene_->runAction(rotozoom.get());
-    inScene_->runAction(Sequence::actions({back, callFinish(this)}).get());
+    runEffect(outScene_.get(), rotozoom.get());
+    runEffect(inScene_.get(), Sequence::actions({back, callFinish(this)}).get());
 }
 
 void JumpZoomTransition::onEnter() {
@@ -269,8 +299,8 @@ void JumpZoomTransition::onEnter() {
     auto jumpZoomOut = Sequence::actions({ScaleTo::actionWithDuration(duration_ / 4, 0.5f), jump});
     auto jumpZoomIn =
         Sequence::actions({jump->copy(), ScaleTo::actionWithDuration(duration_ / 4, 1)});
-    outScene_->runAction(jumpZoomOut.get());
-    inScene_->runAction(Sequence::actions({DelayTime::actionWithDuration(duration_ / 2), jumpZoomIn,
+    runEffect(outScene_.get(), jumpZoomOut.get());
+    runEffect(inScene_.get(), Sequence::actions({DelayTime::actionWithDuration(duration_ / 2), jumpZoomIn,
                                            callFinish(this)})
                             .get());
 }
@@ -323,9 +353,9 @@ void FlipXTransition::onEnter() {
         turnOut = Spawn::actions({turnOut, ScaleTo::actionWithDuration(half, 0.5f)});
         turnIn = Spawn::actions({turnIn, ScaleTo::actionWithDuration(half, 1)});
     }
-    outScene_->runAction(
+    runEffect(outScene_.get(), 
         Sequence::actions({turnOut, Hide::action(), DelayTime::actionWithDuration(half)}).get());
-    inScene_->runAction(Sequence::actions({DelayTime::actionWithDuration(half), Show::action(),
+    runEffect(inScene_.get(), Sequence::actions({DelayTime::actionWithDuration(half), Show::action(),
                                            turnIn, callFinish(this)})
                             .get());
 }

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "engine/Action.h"
 #include "engine/Scene.h"
 #include "support/Types.h"
+
+#include <vector>
 
 class IntervalAction;
 
@@ -42,6 +45,11 @@ public:
     virtual void hideOutShowIn();
     // Hands the screen to the incoming scene (a scheduled operation).
     virtual void setNewScene(float dt);
+    // Replaced by a newer request before its hand-over: the effect ends at
+    // once, the outgoing scene leaves and the incoming one has arrived, so
+    // that it is the scene the newer request replaces. Called by the
+    // director when it switches.
+    void supersede();
 
 protected:
     template <class T, class... Args>
@@ -54,6 +62,9 @@ protected:
     void initWithDuration(float t, Scene* scene);
     // Decides which scene is drawn last.
     virtual void sceneOrder() { inSceneOnTop_ = true; }
+    // Runs one action of the effect; what is left of it stops when the
+    // transition exits.
+    void runEffect(Node* node, Action* action);
 
     Ref<Scene> inScene_;
     Ref<Scene> outScene_;
@@ -62,6 +73,7 @@ protected:
     // With nothing running at creation, an empty scene stands in for the
     // outgoing one, and the transition enters it itself.
     bool enterOutScene_ = false;
+    std::vector<Ref<Action>> effectActions_;
 };
 
 // Declares the creation of a transition class.

@@ -19,9 +19,13 @@ public:
         ccAssert(!alive(), kSecondSingletonMessage);
         alive() = true;
     }
-    ~SingletonGuard() {
+    ~SingletonGuard() { retire(); }
+    // The instance was released but still finishes a call in progress: it no
+    // longer counts, so a successor may be made meanwhile.
+    void retire() {
         std::lock_guard lock(mutex());
-        alive() = false;
+        if (held_) alive() = false;
+        held_ = false;
     }
     SingletonGuard(const SingletonGuard&) = delete;
     SingletonGuard& operator=(const SingletonGuard&) = delete;
@@ -35,6 +39,7 @@ private:
         static bool a = false;
         return a;
     }
+    bool held_ = true;
 };
 
 // The shared instance of a singleton: created on first use under a lock,
@@ -56,13 +61,12 @@ public:
         std::lock_guard lock(mutex_);
         instance_ = std::move(instance);
     }
-    void purge() {
-        Ref<T> old;
-        {
-            std::lock_guard lock(mutex_);
-            old = std::move(instance_);
-        }
+    // Forgets the shared instance and hands it to the caller.
+    Ref<T> take() {
+        std::lock_guard lock(mutex_);
+        return std::move(instance_);
     }
+    void purge() { take(); }
 
 private:
     std::mutex mutex_;

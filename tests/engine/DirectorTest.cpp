@@ -1,5 +1,7 @@
 #include "tests/engine/EngineTestSupport.h"
 
+#include "engine/InstantAction.h"
+#include "engine/IntervalAction.h"
 #include "platform/System.h"
 
 using test::JournalNode;
@@ -341,4 +343,38 @@ TEST_F(DirectorTest, ScenesThatLeaveTheStackAreReleasedThosePushedUnderStay) {
     int before = bottom->steps;
     frameAfter(0.1);
     EXPECT_EQ(bottom->steps, before + 1); // the second ticks again
+}
+
+TEST_F(DirectorTest, EndingInsideAFrameFinishesThatFrameAndALaterRunStartsAfresh) {
+    // The scheduler, the action manager and the director are released while
+    // their own loops are walking (under ASan a use after free otherwise).
+    for (bool fromAction : {false, true}) {
+        SCOPED_TRACE(fromAction ? "end from a CallFunc" : "popScene from a timer");
+        Director& d = Director::sharedDirector();
+        auto s = Scene::node();
+        int later = 0;
+        if (fromAction) {
+            auto quit = CallFunc::actionWithTarget(
+                s.get(), Selector<void()>("quit", [] { Director::sharedDirector().end(); }));
+            s->runAction(Sequence::actions({DelayTime::actionWithDuration(0.05f), quit}).get());
+        } else {
+            s->schedule(
+                UpdateSelector("quit", [](float) { Director::sharedDirector().popScene(); }));
+        }
+        s->schedule(UpdateSelector("later", [&](float) { ++later; }));
+        d.runWithScene(s.get());
+        for (int i = 0; i < 5 && (i == 0 || d.runningScene()); ++i)
+            frameAfter(0.1);
+        EXPECT_EQ(d.runningScene(), nullptr);
+        EXPECT_EQ(later, fromAction ? 1 : 0); // nothing fires after the end
+
+        auto next = Scene::node();
+        int ticks = 0;
+        next->schedule(UpdateSelector("count", [&](float) { ++ticks; }));
+        d.runWithScene(next.get());
+        frameAfter(0.1);
+        frameAfter(0.1);
+        EXPECT_EQ(ticks, 1);
+        d.end();
+    }
 }

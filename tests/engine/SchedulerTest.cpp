@@ -125,3 +125,30 @@ TEST_F(SchedulerTest, ASecondSchedulerIsRefused) {
     Scheduler::purgeSharedScheduler();
     Scheduler::sharedScheduler(); // a new one after the purge
 }
+
+TEST_F(SchedulerTest, UnscheduleAllFromATimerEndsTheTickAndForgetsEveryTimer) {
+    auto r = make<Recorder>();
+    std::vector<std::string> order;
+    auto noting = [&](const char* name) {
+        return Timer::timerWithTarget(
+            r.get(), UpdateSelector(name, [&order, name](float) { order.push_back(name); }));
+    };
+    auto pending = noting("pending"), after = noting("after");
+    // Held by the scheduler alone, the clearing timer outlives its own call.
+    scheduler().scheduleTimer(
+        Timer::timerWithTarget(r.get(), UpdateSelector("clear",
+                                                       [&](float) {
+                                                           order.push_back("clear");
+                                                           scheduler().scheduleTimer(pending.get());
+                                                           scheduler().unscheduleAllTimers();
+                                                       }))
+            .get());
+    scheduler().scheduleTimer(after.get());
+    scheduler().tick(0.1f);
+    scheduler().tick(0.1f);
+    EXPECT_EQ(order, (std::vector<std::string>{"clear"}));
+    EXPECT_EQ(scheduler().activeTimerCount(), 0u);
+    scheduler().scheduleTimer(after.get()); // unknown again, so no double scheduling
+    scheduler().tick(0.1f);
+    EXPECT_EQ(order, (std::vector<std::string>{"clear", "after"}));
+}

@@ -381,6 +381,57 @@ TEST_F(TransitionTest, EndingTheDirectorMidwayLetsBothScenesGo) {
     EXPECT_EQ(deaths, 2);
 }
 
+TEST_F(TransitionTest, ANewerRequestSupersedesARunningTransition) {
+    // A second screen change asked for before the first hand-over (delayed
+    // calls are never cancelled): mid-effect, with the hand-over already
+    // due, and without a transition of its own.
+    enum When { MidEffect, HandOverDue, PlainScene };
+    for (When when : {MidEffect, HandOverDue, PlainScene}) {
+        SCOPED_TRACE(when);
+        auto a = screen("a"), b = screen("b"), c = screen("c");
+        auto first =
+            begin(a.get(), [&] { return FadeTransition::transitionWithDuration(0.5f, b.get()); });
+        Director& d = Director::sharedDirector();
+        while (when == HandOverDue ? !first->isScheduled("setNewScene") : frame_ < 15)
+            step();
+        const int superseded = frame_ + 1;
+        if (when == PlainScene)
+            d.replaceScene(c.get());
+        else
+            d.replaceScene(FadeTransition::transitionWithDuration(0.25f, c.get()).get());
+        first = nullptr;
+        const int handOver = runUntilRunning(c.get());
+        for (int i = 0; i < 40; ++i) {
+            step();
+            tap();
+        }
+        EXPECT_EQ(d.runningScene(), c.get()); // the older hand-over does not win
+        auto f = [](int n) { return std::to_string(n); };
+        std::vector<std::string> expected{"1 enter a", "1 finish a", "6 enter b",
+                                          f(superseded) + " exit a", f(superseded) + " finish b"};
+        if (when == PlainScene) {
+            EXPECT_EQ(handOver, superseded);
+            expected.insert(expected.end(), {f(superseded) + " exit b", f(superseded) + " enter c",
+                                             f(superseded) + " finish c"});
+        } else {
+            EXPECT_NEAR(handOver - superseded, 16, 2);
+            expected.insert(expected.end(), {f(superseded) + " enter c", f(handOver) + " exit b",
+                                             f(handOver) + " finish c"});
+        }
+        EXPECT_EQ(log_, expected);
+        EXPECT_TRUE(TouchDispatcher::sharedDispatcher().dispatchEvents());
+        EXPECT_EQ(c->touchFrames.size(), 40u);
+        EXPECT_TRUE(b->touchFrames.empty());
+        EXPECT_EQ(b->updateFrames.back(), handOver); // b is let go with its transition
+        EXPECT_TRUE(b->visible());
+        EXPECT_EQ(b->position(), Point(0, 0));
+        d.end();
+        attach();
+        log_.clear();
+        frame_ = 0;
+    }
+}
+
 // --- pictures ---
 
 namespace {
