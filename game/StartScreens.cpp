@@ -1,11 +1,13 @@
 #include "game/StartScreens.h"
 
 #include "game/HelloWorld.h"
+#include "game/quickplay/GameScene.h"
 
 // One line per screen.
 const std::vector<StartScreen>& startScreens() {
     static const std::vector<StartScreen> screens = {
         {"menu", &HelloWorld::scene},
+        {"quickplay", [] { return Ref<Scene>(GameScene::scene()); }},
     };
     return screens;
 }
