@@ -4,6 +4,7 @@
 #include "engine/TransitionScene.h"
 #include "game/ComingSoon.h"
 #include "game/GameNotifications.h"
+#include "game/quickplay/GameScene.h"
 #include "platform/NotificationCenter.h"
 #include "platform/ui/AlertView.h"
 #include "render/Label.h"
@@ -68,7 +69,7 @@ HelloWorld::HelloWorld() {
 
 void HelloWorld::missionSelector(Object*) { fadeTo(comingSoonScene("Missions").get()); }
 
-void HelloWorld::fun(Object*) { fadeTo(comingSoonScene("Quick Play").get()); }
+void HelloWorld::fun(Object*) { fadeTo(GameScene::scene().get()); }
 
 void HelloWorld::miniGameSelector(Object*) { fadeTo(comingSoonScene("Minigames").get()); }
 

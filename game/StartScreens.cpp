@@ -2,11 +2,13 @@
 
 #include "game/GameNotifications.h"
 #include "game/HelloWorld.h"
+#include "game/quickplay/GameScene.h"
 
 // One line per screen.
 const std::vector<StartScreen>& startScreens() {
     static const std::vector<StartScreen> screens = {
         {"menu", &HelloWorld::scene},
+        {"quickplay", [] { return Ref<Scene>(GameScene::scene()); }},
         {"highscores", &HelloWorld::scene, kHighScoresNotification},
         {"settings", &HelloWorld::scene, kSettingsNotification},
     };
