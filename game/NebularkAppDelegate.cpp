@@ -143,7 +143,6 @@ void NebularkAppDelegate::trackNotifications(platform::Notification* notificatio
 void NebularkAppDelegate::leave(Ref<platform::ViewController>& screen) {
     Director::sharedDirector().replaceScene(HelloWorld::scene().get());
     hideUIViewController(screen.get());
-    if (screen) leaving_ = std::move(screen);
     screen = nullptr;
 }
 
@@ -177,7 +176,6 @@ void NebularkAppDelegate::hideUIViewController(platform::ViewController* control
 
 void NebularkAppDelegate::animDone(const std::string& animationID, bool, void*) {
     if (animationID == "hide") {
-        leaving_ = nullptr;
         Director::sharedDirector().resume();
         return;
     }

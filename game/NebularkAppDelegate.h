@@ -71,9 +71,6 @@ private:
     Ref<platform::Window> window_;
     Ref<platform::ViewController> high12_;
     Ref<platform::ViewController> set_;
-    // A screen flipping out: kept until the flip ends, since its own button
-    // may be what asked for the leave.
-    Ref<platform::ViewController> leaving_;
     bool canOpenNotif_ = false;
     bool canOpenNewWindow_ = true;
     platform::NotificationCenter* notifyCenter_ = nullptr;

@@ -62,14 +62,16 @@ TEST_F(ScreenSwitchingTest, ASettingsScreenFlipsInPausedAndLeavesOntoANewMainMen
     ASSERT_NE(before, nullptr);
 
     post(kSettingsNotification);
-    platform::ViewController* screen = app->set();
-    EXPECT_TRUE(shownOverGL(screen));
+    Ref<platform::ViewController> screen(app->set());
+    EXPECT_TRUE(shownOverGL(screen.get()));
     EXPECT_TRUE(d.isPaused());
     EXPECT_TRUE(app->canOpenNotif());
     post(kSettingsNotification); // a second one opens nothing
-    EXPECT_EQ(app->set(), screen);
+    EXPECT_EQ(app->set(), screen.get());
 
-    runFor(0.6); // the flip has ended: nothing on the GL side
+    // The flip has ended, and the paused director (4 frames a second) has
+    // drawn since: nothing on the GL side.
+    runFor(0.8);
     ASSERT_NE(d.runningScene(), nullptr);
     EXPECT_TRUE(d.runningScene()->children().empty());
     EXPECT_TRUE(d.isPaused());
@@ -82,7 +84,7 @@ TEST_F(ScreenSwitchingTest, ASettingsScreenFlipsInPausedAndLeavesOntoANewMainMen
     EXPECT_TRUE(d.isPaused()); // until the flip out ends
     runFor(0.6);
     EXPECT_FALSE(d.isPaused());
-    EXPECT_FALSE(shownOverGL(screen));
+    EXPECT_FALSE(shownOverGL(screen.get()));
     HelloWorld* after = menuOnScreen();
     ASSERT_NE(after, nullptr);
     EXPECT_NE(after, before);
@@ -93,9 +95,13 @@ TEST_F(ScreenSwitchingTest, TheHighScoresItemOpensItsScreenAndDoneLeaves) {
     platform::Keyboard& keys = platform::Keyboard::shared();
     for (int i = 0; i < 4; ++i) keys.keyDown("down");
     keys.keyDown("return");
-    ASSERT_NE(app->high12(), nullptr);
-    EXPECT_TRUE(shownOverGL(app->high12()));
-    post(kHighScoresNotification); // one at a time
+    Ref<platform::ViewController> screen(app->high12());
+    ASSERT_NE(screen, nullptr);
+    EXPECT_TRUE(shownOverGL(screen.get()));
+    post(kHighScoresNotification); // one at a time: a second would stay behind
+    EXPECT_EQ(app->high12(), screen.get());
+    EXPECT_EQ(Director::sharedDirector().openGLView()->subviews().size(), 1u);
+    screen = nullptr; // the delegate alone holds it when its own button leaves
     runFor(0.6);
 
     platform::TouchInput input(test::sharedWindow());
