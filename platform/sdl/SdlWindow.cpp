@@ -3,6 +3,7 @@
 #include "platform/InterfaceOrientation.h"
 #include "platform/Options.h"
 #include "platform/System.h"
+#include "platform/ui/Animator.h"
 #include "support/Log.h"
 
 #include <algorithm>
@@ -79,7 +80,9 @@ Image turnedUpright(Image portrait, int orientation) {
 }
 } // namespace
 
-Window* Window::main() { return mainWindow; }
+Window* Window::main() {
+    return mainWindow;
+}
 
 Window::Window(Rect frame) : View(frame) {}
 
@@ -92,7 +95,9 @@ void Window::didPresent() {
     if (presentObserver_) presentObserver_(presentedFrames_);
 }
 
-Ref<Window> Window::create(Rect frame) { return SdlWindow::create(frame); }
+Ref<Window> Window::create(Rect frame) {
+    return SdlWindow::create(frame);
+}
 
 void Window::shutdownWindowSystem() {
     if (mainWindow) return; // still in use
@@ -155,8 +160,12 @@ SdlWindow::~SdlWindow() {
         mainWindow = nullptr;
         StatusBar::setOrientationObserver(nullptr);
     }
+    stopRefreshing();
     // Views that draw with the window's context let go of it first.
-    while (!subviews().empty()) subviews().back()->removeFromSuperview();
+    while (!subviews().empty())
+        subviews().back()->removeFromSuperview();
+    endAllModals();
+    if (context_->makeCurrent()) compositor_.reset();
     context_ = nullptr;
     GLContext::clearCurrent();
     SDL_DestroyWindow(window_);
@@ -183,7 +192,7 @@ void SdlWindow::makeKeyAndVisible() {
     if (options().fullscreen) setFullscreen(true);
 }
 
-Size SdlWindow::shownSize() const { return uprightSize(frame().size, windowOrientation_); }
+Size SdlWindow::shownSize(int orientation) const { return uprightSize(frame().size, orientation); }
 
 void SdlWindow::followOrientation() {
     int now = StatusBar::orientation();
@@ -192,7 +201,7 @@ void SdlWindow::followOrientation() {
     if (!turned) return;
     // Turned: the window turns with the picture (in full screen the picture
     // is letterboxed instead).
-    Size s = shownSize();
+    Size s = shownSize(windowOrientation_);
     SDL_SetWindowMinimumSize(window_, int(s.width / 2), int(s.height / 2));
     if (!fullscreen_) fitWindowToPicture();
 }
@@ -201,7 +210,7 @@ void SdlWindow::fitWindowToPicture() {
     // The long side stays as long as it was.
     int w = 0, h = 0;
     SDL_GetWindowSize(window_, &w, &h);
-    Size s = shownSize();
+    Size s = shownSize(windowOrientation_);
     float k = float(std::max(w, h)) / std::max(s.width, s.height);
     SDL_SetWindowSize(window_, int(std::lround(s.width * k)), int(std::lround(s.height * k)));
 }
@@ -209,7 +218,7 @@ void SdlWindow::fitWindowToPicture() {
 float SdlWindow::scale() const {
     int w = 0, h = 0;
     SDL_GL_GetDrawableSize(window_, &w, &h);
-    Size s = shownSize();
+    Size s = shownSize(windowOrientation_);
     if (s.width <= 0 || s.height <= 0 || w <= 0 || h <= 0) return baseScale_;
     return std::min(w / s.width, h / s.height);
 }
@@ -221,8 +230,9 @@ void SdlWindow::setFullscreen(bool on) {
     if (!on) fitWindowToPicture();
 }
 
-void SdlWindow::contentRect(int dw, int dh, float& x, float& y, float& w, float& h) const {
-    Size s = shownSize();
+void SdlWindow::contentRect(int dw, int dh, int orientation, float& x, float& y, float& w,
+                            float& h) const {
+    Size s = shownSize(orientation);
     float k = std::min(dw / s.width, dh / s.height);
     // Whole multiples keep pixels crisp; the rest of the window stays black.
     if (k >= 1) k = std::floor(k + 1e-4f);
@@ -243,79 +253,116 @@ Point SdlWindow::pointFromPixel(float px, float py) const {
         py *= float(dh) / float(wh);
     }
     float x, y, w, h;
-    contentRect(dw, dh, x, y, w, h);
-    Size s = shownSize();
+    contentRect(dw, dh, windowOrientation_, x, y, w, h);
+    Size s = shownSize(windowOrientation_);
     Point upright((px - x) * s.width / w, (py - y) * s.height / h);
     return portraitPointFromUpright(upright, frame().size, windowOrientation_);
 }
 
 void SdlWindow::forgetSurface(const GLSurface* surface) {
-    if (lastSurface_ == surface) lastSurface_ = nullptr;
+    if (lastSurface_ != surface) return;
+    lastSurface_ = nullptr;
+    lastSurfaceView_ = nullptr;
 }
 
+namespace {
+
+// What the frame's drawing relies on, put back after the window drew: the
+// composition must be invisible to it.
+class SavedGLState {
+public:
+    SavedGLState() {
+        framebuffer_ = boundFramebuffer();
+        glGetIntegerv(GL_VIEWPORT, viewport_);
+        glGetIntegerv(GL_SCISSOR_BOX, scissor_);
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &texture_);
+        glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &arrayBuffer_);
+        glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &envMode_);
+        glGetIntegerv(GL_BLEND_SRC, &blendSrc_);
+        glGetIntegerv(GL_BLEND_DST, &blendDst_);
+        glGetFloatv(GL_COLOR_CLEAR_VALUE, clearColor_);
+        glGetFloatv(GL_CURRENT_COLOR, color_);
+        for (size_t i = 0; i < std::size(kCaps); ++i)
+            capOn_[i] = glIsEnabled(kCaps[i]);
+        for (size_t i = 0; i < std::size(kArrays); ++i)
+            arrayOn_[i] = glIsEnabled(kArrays[i]);
+        for (GLenum c : kCaps)
+            glDisable(c);
+        for (GLenum a : kArrays)
+            glDisableClientState(a);
+        glBindBuffer(GL_ARRAY_BUFFER, 0);
+        for (GLenum mode : {GL_TEXTURE, GL_PROJECTION, GL_MODELVIEW}) {
+            glMatrixMode(mode);
+            glPushMatrix();
+            glLoadIdentity();
+        }
+    }
+    ~SavedGLState() {
+        for (GLenum mode : {GL_TEXTURE, GL_PROJECTION, GL_MODELVIEW}) {
+            glMatrixMode(mode);
+            glPopMatrix();
+        }
+        for (size_t i = 0; i < std::size(kCaps); ++i)
+            capOn_[i] ? glEnable(kCaps[i]) : glDisable(kCaps[i]);
+        for (size_t i = 0; i < std::size(kArrays); ++i)
+            arrayOn_[i] ? glEnableClientState(kArrays[i]) : glDisableClientState(kArrays[i]);
+        glColor4f(color_[0], color_[1], color_[2], color_[3]);
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, envMode_);
+        glBlendFunc(GLenum(blendSrc_), GLenum(blendDst_));
+        glBindTexture(GL_TEXTURE_2D, GLuint(texture_));
+        glBindBuffer(GL_ARRAY_BUFFER, GLuint(arrayBuffer_));
+        glClearColor(clearColor_[0], clearColor_[1], clearColor_[2], clearColor_[3]);
+        glScissor(scissor_[0], scissor_[1], scissor_[2], scissor_[3]);
+        glViewport(viewport_[0], viewport_[1], viewport_[2], viewport_[3]);
+        bindFramebuffer(framebuffer_);
+    }
+    SavedGLState(const SavedGLState&) = delete;
+    SavedGLState& operator=(const SavedGLState&) = delete;
+
+private:
+    static constexpr GLenum kCaps[] = {GL_TEXTURE_2D, GL_BLEND,    GL_DEPTH_TEST, GL_SCISSOR_TEST,
+                                       GL_ALPHA_TEST, GL_LIGHTING, GL_CULL_FACE,  GL_FOG};
+    static constexpr GLenum kArrays[] = {GL_VERTEX_ARRAY, GL_TEXTURE_COORD_ARRAY, GL_COLOR_ARRAY,
+                                         GL_NORMAL_ARRAY, GL_POINT_SIZE_ARRAY_OES};
+    GLuint framebuffer_ = 0;
+    GLint viewport_[4] = {}, scissor_[4] = {};
+    GLint texture_ = 0, arrayBuffer_ = 0, envMode_ = 0, blendSrc_ = 0, blendDst_ = 0;
+    GLfloat clearColor_[4] = {}, color_[4] = {};
+    GLboolean capOn_[std::size(kCaps)] = {};
+    GLboolean arrayOn_[std::size(kArrays)] = {};
+};
+
+} // namespace
+
 void SdlWindow::present(View* view, const GLSurface& surface) {
-    context_->makeCurrent();
+    lastSurface_ = &surface;
+    lastSurfaceView_ = view;
     shownOrientation_ = windowOrientation_;
-    int dw = 0, dh = 0;
-    SDL_GL_GetDrawableSize(window_, &dw, &dh);
-    float cx, cy, cw, ch;
-    contentRect(dw, dh, cx, cy, cw, ch);
-    float k = cw / shownSize().width;
-    // The view's corners in drawable pixels, GL orientation (y up), in the
-    // order bottom-left, bottom-right, top-left, top-right of the surface.
-    Point origin = view ? view->originInWindow() : Point();
-    float sw = float(surface.width()), sh = float(surface.height());
-    const Point corners[] = {Point(origin.x, origin.y + sh), Point(origin.x + sw, origin.y + sh),
-                             origin, Point(origin.x + sw, origin.y)};
+    show();
+}
+
+void SdlWindow::composite() {
+    show();
+}
+
+void SdlWindow::blit(GLuint texture, Rect rect, float cx, float cy, float k, int dh, bool crisp) {
+    // The rectangle's corners in drawable pixels, GL orientation (y up), in
+    // the order bottom-left, bottom-right, top-left, top-right of the
+    // picture; turned as the player sees it.
+    const Point corners[] = {Point(rect.minX(), rect.maxY()), Point(rect.maxX(), rect.maxY()),
+                             Point(rect.minX(), rect.minY()), Point(rect.maxX(), rect.minY())};
     GLfloat vertices[8];
     for (int i = 0; i < 4; ++i) {
         Point u = uprightPointFromPortrait(corners[i], frame().size, shownOrientation_);
         vertices[2 * i] = cx + u.x * k;
         vertices[2 * i + 1] = float(dh) - (cy + u.y * k);
     }
-
-    // Save what the frame's drawing relies on; the composition below must be
-    // invisible to it.
-    GLuint previousFramebuffer = boundFramebuffer();
-    GLint viewport[4], texture = 0, arrayBuffer = 0, envMode = 0;
-    GLfloat clearColor[4];
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &texture);
-    glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &arrayBuffer);
-    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &envMode);
-    glGetFloatv(GL_COLOR_CLEAR_VALUE, clearColor);
-    const GLenum caps[] = {GL_TEXTURE_2D, GL_BLEND,    GL_DEPTH_TEST, GL_SCISSOR_TEST,
-                           GL_ALPHA_TEST, GL_LIGHTING, GL_CULL_FACE,  GL_FOG};
-    GLboolean capOn[std::size(caps)];
-    for (size_t i = 0; i < std::size(caps); ++i) capOn[i] = glIsEnabled(caps[i]);
-    const GLenum arrays[] = {GL_VERTEX_ARRAY, GL_TEXTURE_COORD_ARRAY, GL_COLOR_ARRAY,
-                             GL_NORMAL_ARRAY, GL_POINT_SIZE_ARRAY_OES};
-    GLboolean arrayOn[std::size(arrays)];
-    for (size_t i = 0; i < std::size(arrays); ++i) arrayOn[i] = glIsEnabled(arrays[i]);
-    GLfloat color[4];
-    glGetFloatv(GL_CURRENT_COLOR, color);
-
-    bindWindowFramebuffer();
-    glViewport(0, 0, dw, dh);
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    for (GLenum c : caps) glDisable(c);
-    for (GLenum a : arrays) glDisableClientState(a);
     glEnable(GL_TEXTURE_2D);
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
-    glBindTexture(GL_TEXTURE_2D, surface.colorBuffer());
-    bool crisp = std::fabs(k - std::round(k)) < 1e-4f;
+    glBindTexture(GL_TEXTURE_2D, texture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, crisp ? GL_NEAREST : GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, crisp ? GL_NEAREST : GL_LINEAR);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
     glColor4f(1, 1, 1, 1);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrthof(0, float(dw), 0, float(dh), -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
     const GLfloat texCoords[] = {0, 0, 1, 0, 0, 1, 1, 1};
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
@@ -324,32 +371,80 @@ void SdlWindow::present(View* view, const GLSurface& surface) {
     glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
     glDisableClientState(GL_VERTEX_ARRAY);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
+}
 
-    SDL_GL_SwapWindow(window_);
+void SdlWindow::show() {
+    context_->makeCurrent();
+    {
+        SavedGLState saved;
+        int dw = 0, dh = 0;
+        SDL_GL_GetDrawableSize(window_, &dw, &dh);
+        float cx, cy, cw, ch;
+        contentRect(dw, dh, shownOrientation_, cx, cy, cw, ch);
+        float k = cw / shownSize(shownOrientation_).width;
+        bool crisp = std::fabs(k - std::round(k)) < 1e-4f;
+        // The window's portrait picture, in pixels.
+        Size s = frame().size;
+        int pw = int(std::lround(s.width * k)), ph = int(std::lround(s.height * k));
 
-    for (size_t i = 0; i < std::size(caps); ++i)
-        capOn[i] ? glEnable(caps[i]) : glDisable(caps[i]);
-    for (size_t i = 0; i < std::size(arrays); ++i)
-        arrayOn[i] ? glEnableClientState(arrays[i]) : glDisableClientState(arrays[i]);
-    glColor4f(color[0], color[1], color[2], color[3]);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, envMode);
-    glBindTexture(GL_TEXTURE_2D, GLuint(texture));
-    glBindBuffer(GL_ARRAY_BUFFER, GLuint(arrayBuffer));
-    glClearColor(clearColor[0], clearColor[1], clearColor[2], clearColor[3]);
-    glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
-    bindFramebuffer(previousFramebuffer);
-    lastSurface_ = &surface;
+        // Without views to show, the GL picture goes straight to the screen.
+        const GLSurface* picture = nullptr;
+        composedLast_ = !lastSurface_ || !Compositor::showsOnlyGLView(this, lastSurfaceView_);
+        if (composedLast_) {
+            if (!compositor_) compositor_ = std::make_unique<Compositor>();
+            picture = compositor_->compose(this, lastSurfaceView_, lastSurface_, pw, ph, k);
+        }
+
+        bindWindowFramebuffer();
+        glViewport(0, 0, dw, dh);
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glOrthof(0, float(dw), 0, float(dh), -1, 1);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        if (picture) {
+            blit(picture->colorBuffer(), Rect(Point(), s), cx, cy, k, dh, true);
+        } else if (lastSurface_) {
+            Point origin = lastSurfaceView_ ? lastSurfaceView_->originInWindow() : Point();
+            Size size(float(lastSurface_->width()), float(lastSurface_->height()));
+            blit(lastSurface_->colorBuffer(), Rect(origin, size), cx, cy, k, dh, crisp);
+        }
+        SDL_GL_SwapWindow(window_);
+    }
+    didComposite();
     didPresent();
+    Animator::shared().deliverFinished();
+}
+
+Ref<Object> SdlWindow::snapshot(View* view) {
+    if (!view || view->window() != this) return nullptr;
+    context_->makeCurrent();
+    SavedGLState saved;
+    if (!compositor_) compositor_ = std::make_unique<Compositor>();
+    int dw = 0, dh = 0;
+    SDL_GL_GetDrawableSize(window_, &dw, &dh);
+    float cx, cy, cw, ch;
+    contentRect(dw, dh, shownOrientation_, cx, cy, cw, ch);
+    return compositor_->snapshot(view, lastSurfaceView_, lastSurface_,
+                                 cw / shownSize(shownOrientation_).width);
 }
 
 Image SdlWindow::lastFrame() { return turnedUpright(portraitFrame(), shownOrientation_); }
 
 Image SdlWindow::portraitFrame() {
     Image image;
+    if (composedLast_ && compositor_ && compositor_->picture()) {
+        context_->makeCurrent();
+        const GLSurface* picture = compositor_->picture();
+        image.width = picture->width();
+        image.height = picture->height();
+        image.rgba = picture->readPixels();
+        for (size_t i = 3; i < image.rgba.size(); i += 4)
+            image.rgba[i] = 255;
+        return image;
+    }
     if (!lastSurface_) return image;
     context_->makeCurrent();
     std::vector<uint8_t> pixels = lastSurface_->readPixels();
