@@ -1,7 +1,7 @@
 #include "game/NebularkAppDelegate.h"
 
-#include "engine/Director.h"
 #include "ads/XWBannerManager.h"
+#include "engine/Director.h"
 #include "game/GameNotifications.h"
 #include "game/PlaceholderScreens.h"
 #include "game/SplashLayer.h"
@@ -13,7 +13,6 @@
 #include "render/Texture2D.h"
 #include "render/TextureMgr.h"
 #include "screens/QNNotificationManager.h"
-#include "support/Log.h"
 
 #include <cstdlib>
 
@@ -23,6 +22,8 @@ NebularkAppDelegate::NebularkAppDelegate(Ref<platform::Window> window)
 NebularkAppDelegate::~NebularkAppDelegate() {
     if (notifyCenter_) notifyCenter_->removeObserver(this);
     Director::setDrawAfterSceneHook(nullptr);
+    // Its banner's textures go while there is still a GL context.
+    QNNotificationManager::purgeSharedMgr();
     if (Director* director = Director::existingDirector()) {
         if (director->runningScene() || director->isOpenGLAttached()) director->end();
         Director::purgeSharedDirector();
