@@ -1,11 +1,19 @@
 #include "game/StartScreens.h"
 
 #include "game/HelloWorld.h"
+#include "game/missions/MissionOne.h"
+#include "game/missions/MissionThree.h"
+#include "game/missions/MissionTwo.h"
+#include "game/missions/Missions.h"
 
 // One line per screen.
 const std::vector<StartScreen>& startScreens() {
     static const std::vector<StartScreen> screens = {
         {"menu", &HelloWorld::scene},
+        {"missions", [] { return Ref<Scene>(Missions::scene()); }},
+        {"mission1", [] { return Ref<Scene>(MissionOne::scene()); }},
+        {"mission2", [] { return Ref<Scene>(MissionTwo::scene()); }},
+        {"mission3", [] { return Ref<Scene>(MissionThree::scene()); }},
     };
     return screens;
 }
