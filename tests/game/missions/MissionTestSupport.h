@@ -16,6 +16,7 @@
 #include "render/AtlasSpriteManager.h"
 #include "render/BitmapFontAtlas.h"
 #include "render/Label.h"
+#include "render/ParticleExamples.h"
 #include "render/TextureMgr.h"
 #include "screens/QNNotificationManager.h"
 #include "tests/engine/EngineTestSupport.h"
