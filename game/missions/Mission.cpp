@@ -9,6 +9,7 @@
 #include "game/RectManager.h"
 #include "game/SavedGameData.h"
 #include "game/missions/Missions.h"
+#include "platform/Options.h"
 #include "platform/Random.h"
 #include "platform/RunLoop.h"
 #include "render/AtlasSpriteManager.h"
@@ -110,10 +111,10 @@ Mission::Mission(const Rules& rules) : rules_(rules) {
     }
 
     // Nothing runs until the player has read this and answered "Okay!".
-    auto welcome = platform::AlertView::make(rules.welcomeTitle, rules.welcomeMessage, this,
-                                             "Okay!", {"Back"});
-    welcome->setTag(kWelcomeTag);
-    welcome->show();
+    welcome_ = platform::AlertView::make(rules.welcomeTitle, rules.welcomeMessage, this, "Okay!",
+                                         {"Back"});
+    welcome_->setTag(kWelcomeTag);
+    welcome_->show();
 }
 
 Mission::~Mission() = default;
@@ -338,6 +339,7 @@ void Mission::alertAnswered(int tag, int buttonIndex) {
         goToMissions();
         break;
     case kWelcomeTag:
+        welcome_ = nullptr;
         if (buttonIndex == 0)
             startPlaying();
         else
@@ -359,7 +361,13 @@ void Mission::didPressDown() { showBackImage(backButton.get(), "back1.png"); }
 
 void Mission::stoppedPressing() { showBackImage(backButton.get(), "back2.png"); }
 
+void Mission::onEnterTransitionDidFinish() {
+    Scene::onEnterTransitionDidFinish();
+    if (platform::options().autoplay && welcome_) welcome_->dismissWithClickedButtonIndex(0, false);
+}
+
 void Mission::onExit() {
+    welcome_ = nullptr; // it holds this mission while it is up
     TouchDispatcher::sharedDispatcher().removeDelegate(this);
     auto& accelerometer = platform::Accelerometer::sharedAccelerometer();
     if (accelerometer.delegate() == this) accelerometer.setDelegate(nullptr);

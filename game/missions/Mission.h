@@ -92,6 +92,8 @@ public:
     void didPressDown() override;
     void stoppedPressing() override;
 
+    // With --autoplay the welcome is answered "Okay!" once the screen is up.
+    void onEnterTransitionDidFinish() override;
     void onExit() override;
 
     // Fixed numbers of the pattern.
@@ -161,4 +163,6 @@ protected:
     void fire();
 
     const Rules rules_;
+    // Until it is answered.
+    Ref<platform::AlertView> welcome_;
 };
