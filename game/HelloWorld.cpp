@@ -5,6 +5,7 @@
 #include "game/ComingSoon.h"
 #include "game/GameNotifications.h"
 #include "game/missions/Missions.h"
+#include "game/quickplay/GameScene.h"
 #include "platform/NotificationCenter.h"
 #include "render/Label.h"
 #include "render/Menu.h"
@@ -68,7 +69,7 @@ HelloWorld::HelloWorld() {
 
 void HelloWorld::missionSelector(Object*) { fadeTo(Missions::scene().get()); }
 
-void HelloWorld::fun(Object*) { fadeTo(comingSoonScene("Quick Play").get()); }
+void HelloWorld::fun(Object*) { fadeTo(GameScene::scene().get()); }
 
 void HelloWorld::miniGameSelector(Object*) { fadeTo(comingSoonScene("Minigames").get()); }
 

@@ -5,11 +5,13 @@
 #include "game/missions/MissionThree.h"
 #include "game/missions/MissionTwo.h"
 #include "game/missions/Missions.h"
+#include "game/quickplay/GameScene.h"
 
 // One line per screen.
 const std::vector<StartScreen>& startScreens() {
     static const std::vector<StartScreen> screens = {
         {"menu", &HelloWorld::scene},
+        {"quickplay", [] { return Ref<Scene>(GameScene::scene()); }},
         {"missions", [] { return Ref<Scene>(Missions::scene()); }},
         {"mission1", [] { return Ref<Scene>(MissionOne::scene()); }},
         {"mission2", [] { return Ref<Scene>(MissionTwo::scene()); }},

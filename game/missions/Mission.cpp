@@ -361,6 +361,11 @@ void Mission::didPressDown() { showBackImage(backButton.get(), "back1.png"); }
 
 void Mission::stoppedPressing() { showBackImage(backButton.get(), "back2.png"); }
 
+void Mission::onEnter() {
+    Scene::onEnter();
+    if (platform::options().autoplay && !pilot_) pilot_ = Autopilot::fly(this);
+}
+
 void Mission::onEnterTransitionDidFinish() {
     Scene::onEnterTransitionDidFinish();
     if (platform::options().autoplay && welcome_) welcome_->dismissWithClickedButtonIndex(0, false);
@@ -368,8 +373,48 @@ void Mission::onEnterTransitionDidFinish() {
 
 void Mission::onExit() {
     welcome_ = nullptr; // it holds this mission while it is up
+    if (pilot_) {
+        pilot_->land();
+        pilot_ = nullptr;
+    }
     TouchDispatcher::sharedDispatcher().removeDelegate(this);
     auto& accelerometer = platform::Accelerometer::sharedAccelerometer();
     if (accelerometer.delegate() == this) accelerometer.setDelegate(nullptr);
     Scene::onExit();
+}
+
+// --- autopilot ---
+
+PilotSight::Thing Mission::thing(AtlasSprite* sprite, Point velocity) {
+    Rect box = sprite->boundingBox();
+    return {Point(box.minX() + box.size.width / 2, box.minY() + box.size.height / 2), velocity,
+            box.size};
+}
+
+void Mission::describe(PilotSight& sight) {
+    using Controls = PilotSight::Controls;
+    sight.clearThings();
+    bool follows = saved::exists(saved::kControlScheme) &&
+                   saved::value(saved::kControlScheme) == "d";
+    sight.controls = isJoyStick   ? Controls::Joystick
+                     : isTouchMis ? (follows ? Controls::Drag : Controls::None)
+                                  : Controls::Tilt;
+    sight.field = Rect(kLeft, kLow, kRight - kLeft, kHigh - kLow);
+    sight.shipActive = playing();
+    sight.ship = firstDude->position();
+    sight.shipSize = firstDude->boundingBox().size;
+    sight.topSpeed = isJoyStick ? kJoystickReach * kJoystickSpeed : 0;
+    sight.shotSpeed = kBulletSpeed;
+    sight.tiltGain = Point(kTiltGainX, invert ? -rules_.tiltGainY : rules_.tiltGainY);
+    sight.tiltBias = Point(0, invert ? 0 : kTiltBiasY);
+    sight.dragOffset = Point(0, GarbageSprite::kRideAbove);
+    sight.joystickCenter = center;
+    sight.joystickReach = kJoystickReach;
+    sight.fireSpot = Point(160, 300);
+    for (const Ref<AtlasSprite>& enemy : baddies) {
+        PilotSight::Thing t = thing(enemy.get(), Point(0, -kEnemySpeed));
+        sight.threats.push_back(t);
+        sight.targets.push_back(t);
+    }
+    describeHazards(sight);
 }

@@ -2,6 +2,7 @@
 
 #include "engine/Scene.h"
 #include "engine/TouchDelegate.h"
+#include "game/Autopilot.h"
 #include "game/QBButtonNode.h"
 #include "platform/Accelerometer.h"
 #include "platform/ui/AlertView.h"
@@ -32,7 +33,8 @@ class Mission : public Scene,
                 public TargetedTouchDelegate,
                 public platform::AccelerometerDelegate,
                 public QBButtonDelegate,
-                public platform::AlertViewDelegate {
+                public platform::AlertViewDelegate,
+                public PilotScreen {
 public:
     // Alert tags.
     static constexpr int kWelcomeTag = 0;
@@ -92,9 +94,15 @@ public:
     void didPressDown() override;
     void stoppedPressing() override;
 
-    // With --autoplay the welcome is answered "Okay!" once the screen is up.
+    // With --autoplay the autopilot flies the mission, and the welcome is
+    // answered "Okay!" once the screen is up.
+    void onEnter() override;
     void onEnterTransitionDidFinish() override;
     void onExit() override;
+
+    // Play is on: the frame update runs.
+    bool playing() const { return isScheduled("tickSter"); }
+    void describe(PilotSight& sight) override;
 
     // Fixed numbers of the pattern.
     static constexpr float kAutoFireInterval = 1.0f / 3;
@@ -136,6 +144,9 @@ protected:
     virtual void takeOut(AtlasSprite* sprite);
     // The objects the clean-ups clear.
     virtual SpriteList clearedByCleanUp() const;
+    // What else the autopilot must dodge or may shoot.
+    virtual void describeHazards(PilotSight&) const {}
+    static PilotSight::Thing thing(AtlasSprite* sprite, Point velocity);
 
     // --- steps the frame updates are made of ---
     // A sprite of the sheet's frame `name`, added to atlas.
@@ -165,4 +176,5 @@ protected:
     const Rules rules_;
     // Until it is answered.
     Ref<platform::AlertView> welcome_;
+    Ref<Autopilot> pilot_;
 };

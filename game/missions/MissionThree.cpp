@@ -33,6 +33,15 @@ void MissionThree::takeOut(AtlasSprite* sprite) {
     std::erase_if(asteroids, [&](const Ref<AtlasSprite>& s) { return s.get() == sprite; });
 }
 
+void MissionThree::describeHazards(PilotSight& sight) const {
+    MissionTwo::describeHazards(sight);
+    for (const Ref<AtlasSprite>& asteroid : asteroids) {
+        PilotSight::Thing t = thing(asteroid.get(), Point(drift(asteroid->tag()), -kAsteroidFall));
+        sight.threats.push_back(t);
+        sight.targets.push_back(t);
+    }
+}
+
 void MissionThree::spawnAsteroid() {
     int tag = int(platform::random() % 50 + 1);
     Ref<AtlasSprite> asteroid = addSprite("asteroid.png", Point());
@@ -53,15 +62,13 @@ bool MissionThree::moveAsteroids(float dt, const Rect& ship, SpriteList& removal
         }
         asteroid->setRotation(asteroid->rotation() + kAsteroidTurn);
         float y = start.y - kAsteroidFall * dt;
-        int k = asteroid->tag();
-        if (k > kLeftDrifting) {
-            float x = start.x - float(k + 59) * dt;
+        float x = start.x + drift(asteroid->tag()) * dt;
+        if (asteroid->tag() > kLeftDrifting) {
             if (x < -31) x = 360;
             else if (x > 360) x = -31;
             asteroid->setPosition(Point(x, y));
         } else {
             // Right-drifting ones stop just below the bottom edge.
-            float x = start.x + float(k + 58) * dt;
             if (x < -30) x = 360;
             else if (x > 360) x = -30;
             if (y >= kEnemyBottom) asteroid->setPosition(Point(x, y));

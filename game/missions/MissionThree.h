@@ -25,8 +25,11 @@ public:
 protected:
     int bulletTag() const override { return kPlayerBulletTag; }
     void takeOut(AtlasSprite* sprite) override;
+    void describeHazards(PilotSight& sight) const override;
 
 private:
+    // Sideways speed of an asteroid of this tag, points per second (< 0: left).
+    static float drift(int tag) { return tag > kLeftDrifting ? -float(tag + 59) : float(tag + 58); }
     void spawnAsteroid();
     // True when an asteroid hit the ship.
     bool moveAsteroids(float dt, const Rect& ship, SpriteList& removals);

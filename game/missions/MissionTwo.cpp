@@ -48,6 +48,11 @@ SpriteList MissionTwo::clearedByCleanUp() const {
     return all;
 }
 
+void MissionTwo::describeHazards(PilotSight& sight) const {
+    for (const Ref<AtlasSprite>& bullet : badBuls)
+        sight.threats.push_back(thing(bullet.get(), Point(0, -kEnemyBulletSpeed)));
+}
+
 bool MissionTwo::timeIsUp() {
     if (shipsShot >= 0) return false;
     endWith(true);

@@ -29,6 +29,7 @@ protected:
     void startPlaying() override;
     void takeOut(AtlasSprite* sprite) override;
     SpriteList clearedByCleanUp() const override;
+    void describeHazards(PilotSight& sight) const override;
 
     // The frame's first step: true when the clock has run out and the
     // mission is won.
