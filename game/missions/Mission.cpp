@@ -43,11 +43,7 @@ const char* missionName(int number) { return number == 2 ? "Two" : "Three"; }
 } // namespace
 
 Mission::Mission(const Rules& rules) : rules_(rules) {
-    backButton = QBButtonNode::spriteWithFile("back1.png");
-    backButton->setPosition(Point(40, 460));
-    if (Texture2D* t = backButton->texture()) t->setAliasTexParameters();
-    addChild(backButton.get(), 0);
-    backButton->setDelegate(this);
+    backButton = addBackButton(this, this);
 
     shipsKilled = BitmapFontAtlas::bitmapFontAtlasWithString(rules.label, "redFont3.fnt");
     if (shipsKilled) {
@@ -238,6 +234,33 @@ Ref<AtlasSprite> Mission::spawnTintedEnemy() {
     float hue = float(double(platform::random()) / 2147483648.0);
     enemy->setColor(ccColor3BFromHSV(hue, 0.7f, 0.6f));
     return enemy;
+}
+
+bool Mission::enemyFalls(const Ref<AtlasSprite>& enemy, Point start, float dt, const Rect& ship,
+                         SpriteList& removals) {
+    enemy->setPosition(Point(start.x, start.y - kEnemySpeed * dt));
+    if (start.y < kEnemyBottom) {
+        removals.push_back(enemy);
+    } else if (enemy->boundingBox().intersects(ship)) {
+        explodeAt(start);
+        endWith(false);
+        return true;
+    }
+    return false;
+}
+
+bool Mission::shootDown(const Ref<AtlasSprite>& enemy, Point at, SpriteList& removals,
+                        const std::function<bool()>& hit) {
+    // Also an enemy already leaving: a bullet may still take it.
+    Rect box = enemy->boundingBox();
+    for (const Ref<AtlasSprite>& bullet : allEvery) {
+        if (!bullet->boundingBox().intersects(box)) continue;
+        removals.push_back(bullet);
+        removals.push_back(enemy);
+        explodeAt(at);
+        if (hit && hit()) return true;
+    }
+    return false;
 }
 
 void Mission::steerShip(float dt) {

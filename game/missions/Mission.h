@@ -8,6 +8,7 @@
 #include "platform/ui/AlertView.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -156,6 +157,16 @@ protected:
     Ref<AtlasSprite> spawnEnemy(float x);
     // An enemy spawned at a random column in a random colour.
     Ref<AtlasSprite> spawnTintedEnemy();
+    // Moves an enemy down from `start`. One that started below the bottom
+    // joins `removals`; any other touching `ship` is an explosion and the
+    // loss. True when the ship was hit.
+    bool enemyFalls(const Ref<AtlasSprite>& enemy, Point start, float dt, const Rect& ship,
+                    SpriteList& removals);
+    // Every player bullet overlapping `enemy` takes it: both join `removals`
+    // and an explosion shows at `at`. `hit` (if any) hears of each and may
+    // stop the walk by answering true; then this answers true.
+    bool shootDown(const Ref<AtlasSprite>& enemy, Point at, SpriteList& removals,
+                   const std::function<bool()>& hit = nullptr);
     // Moves the ship by the joystick, or the exhaust after the dragged ship.
     void steerShip(float dt);
     // Player bullets fly up; those above the top join `removals`.

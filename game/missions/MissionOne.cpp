@@ -36,28 +36,16 @@ void MissionOne::tickSter(float dt) {
     Rect ship = firstDude->boundingBox();
     // By index: nothing joins or leaves the list before the frame ends.
     for (size_t i = 0; i < baddies.size(); ++i) {
-        AtlasSprite* enemy = baddies[i].get();
+        const Ref<AtlasSprite>& enemy = baddies[i];
         Point start = enemy->position();
-        enemy->setPosition(Point(start.x, start.y - kEnemySpeed * dt));
-        if (start.y < kEnemyBottom) {
-            removals.push_back(baddies[i]);
-        } else if (enemy->boundingBox().intersects(ship)) {
-            explodeAt(start);
-            endWith(false);
-            return;
-        }
-        // Also an enemy already leaving: a bullet may still take it.
-        Rect box = enemy->boundingBox();
-        for (const Ref<AtlasSprite>& bullet : allEvery) {
-            if (!bullet->boundingBox().intersects(box)) continue;
-            removals.push_back(bullet);
-            removals.push_back(baddies[i]);
-            explodeAt(start);
+        if (enemyFalls(enemy, start, dt, ship, removals)) return;
+        bool won = shootDown(enemy, start, removals, [this] {
             setStatus("Ships Destroyed: %d", ++shipsShot);
-            if (shipsShot == kKillsToWin) {
-                endWith(true);
-                return;
-            }
+            return shipsShot == kKillsToWin;
+        });
+        if (won) {
+            endWith(true);
+            return;
         }
     }
 

@@ -61,25 +61,12 @@ bool MissionTwo::timeIsUp() {
 
 bool MissionTwo::moveEnemies(float dt, float muzzle, const Rect& ship, SpriteList& removals) {
     for (size_t i = 0; i < baddies.size(); ++i) {
-        AtlasSprite* enemy = baddies[i].get();
+        const Ref<AtlasSprite>& enemy = baddies[i];
         Point start = enemy->position();
         if (platform::random() % kFireOdds < kFireChances)
             badBuls.push_back(addSprite("bullet.png", Point(start.x, start.y - muzzle)));
-        enemy->setPosition(Point(start.x, start.y - kEnemySpeed * dt));
-        if (start.y < kEnemyBottom) {
-            removals.push_back(baddies[i]);
-        } else if (enemy->boundingBox().intersects(ship)) {
-            explodeAt(start);
-            endWith(false);
-            return true;
-        }
-        Rect box = enemy->boundingBox();
-        for (const Ref<AtlasSprite>& bullet : allEvery) {
-            if (!bullet->boundingBox().intersects(box)) continue;
-            removals.push_back(bullet);
-            removals.push_back(baddies[i]);
-            explodeAt(start);
-        }
+        if (enemyFalls(enemy, start, dt, ship, removals)) return true;
+        shootDown(enemy, start, removals); // nothing is counted
     }
     return false;
 }

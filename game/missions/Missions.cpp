@@ -25,6 +25,15 @@ void fadeTo(Scene* scene) {
 
 } // namespace
 
+Ref<QBButtonNode> addBackButton(Node* screen, QBButtonDelegate* delegate) {
+    Ref<QBButtonNode> button = QBButtonNode::spriteWithFile("back1.png");
+    button->setPosition(Point(40, 460));
+    if (Texture2D* t = button->texture()) t->setAliasTexParameters();
+    screen->addChild(button.get(), 0);
+    button->setDelegate(delegate);
+    return button;
+}
+
 void showBackImage(QBButtonNode* button, const char* image) {
     if (Ref<Texture2D> texture = TextureMgr::sharedTextureMgr().addImage(image))
         button->setTexture(texture.get());
@@ -33,11 +42,7 @@ void showBackImage(QBButtonNode* button, const char* image) {
 Ref<Missions> Missions::scene() { return make<Missions>(); }
 
 Missions::Missions() {
-    backButton = QBButtonNode::spriteWithFile("back1.png");
-    backButton->setPosition(Point(40, 460));
-    if (Texture2D* t = backButton->texture()) t->setAliasTexParameters();
-    addChild(backButton.get(), 0);
-    backButton->setDelegate(this);
+    backButton = addBackButton(this, this);
 
     Ref<Label> one = Label::labelWithString("Mission One", "Marker Felt", 58);
     Ref<Label> two = Label::labelWithString("Mission Two", "Marker Felt", 58);

@@ -35,5 +35,8 @@ private:
     void showLocked();
 };
 
+// The back arrow of the mission screens: "back1.png" in the top-left
+// corner, added to `screen`, reporting to `delegate`.
+Ref<QBButtonNode> addBackButton(Node* screen, QBButtonDelegate* delegate);
 // Shows `image` (through the texture cache) on a screen's back button.
 void showBackImage(QBButtonNode* button, const char* image);
