@@ -7,6 +7,7 @@
 #include "game/missions/Missions.h"
 #include "game/quickplay/GameScene.h"
 #include "platform/NotificationCenter.h"
+#include "platform/ui/AlertView.h"
 #include "render/Label.h"
 #include "render/Menu.h"
 #include "render/Sprite.h"
@@ -78,5 +79,5 @@ void HelloWorld::settingsSelector(Object*) { openPlatformScreen(kSettingsNotific
 void HelloWorld::High2(Object*) { openPlatformScreen(kHighScoresNotification); }
 
 void HelloWorld::helpSelector(Object*) {
-    // TODO alert
+    platform::AlertView::make("Help", kHelpText, nullptr, "Okay!")->show();
 }

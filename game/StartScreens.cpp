@@ -1,5 +1,6 @@
 #include "game/StartScreens.h"
 
+#include "game/GameNotifications.h"
 #include "game/HelloWorld.h"
 #include "game/missions/MissionOne.h"
 #include "game/missions/MissionThree.h"
@@ -16,6 +17,8 @@ const std::vector<StartScreen>& startScreens() {
         {"mission1", [] { return Ref<Scene>(MissionOne::scene()); }},
         {"mission2", [] { return Ref<Scene>(MissionTwo::scene()); }},
         {"mission3", [] { return Ref<Scene>(MissionThree::scene()); }},
+        {"highscores", &HelloWorld::scene, kHighScoresNotification},
+        {"settings", &HelloWorld::scene, kSettingsNotification},
     };
     return screens;
 }

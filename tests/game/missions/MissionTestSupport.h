@@ -5,6 +5,7 @@
 #include "game/NebularkAppDelegate.h"
 #include "game/RectManager.h"
 #include "game/SavedGameData.h"
+#include "game/StartScreens.h"
 #include "game/missions/MissionOne.h"
 #include "game/missions/MissionThree.h"
 #include "game/missions/MissionTwo.h"
@@ -49,7 +50,8 @@ protected:
     template <class S>
     S* launch() {
         app_ = make<NebularkAppDelegate>(Ref<platform::Window>(test::sharedWindow()));
-        app_->setStartScreen([] { return Ref<Scene>(S::scene()); });
+        static const StartScreen start{"test", [] { return Ref<Scene>(S::scene()); }};
+        app_->setStartScreen(&start);
         app_->applicationDidFinishLaunching();
         runFor(1.0 / 60);
         return screen<S>();
