@@ -194,6 +194,10 @@ void SpaceShoot::playerHit() {
         dddi();
 }
 
+void SpaceShoot::showGameOverAlert() {
+    platform::AlertView::make("Oh-No!", "You are out of lives!", this, "Back", {"Restart"})->show();
+}
+
 void SpaceShoot::enemyHit() {
     score_ += kPointsPerHit;
     scoresLabel_->setString(counted("Score: ", score_));
@@ -253,7 +257,7 @@ void SpaceShoot::fixed2() {
     MoveMan();
 }
 
-void SpaceShoot::alertViewDidDismissWithButtonIndex(int buttonIndex) {
+void SpaceShoot::didDismissWithButtonIndex(platform::AlertView*, int buttonIndex) {
     if (buttonIndex == 0) {
         minigames::fadeTo(miniGameMenu::scene().get(), kLeaveFade);
         return;
@@ -289,8 +293,4 @@ void SpaceShoot::onExit() {
     if (saved::saveSpaceShootBest(score_) && score_ > 0)
         postBanner(counted("New best: ", score_));
     Scene::onExit();
-}
-
-void SpaceShoot::showGameOverAlert() {
-    // The view kit's alert comes here.
 }

@@ -4,6 +4,7 @@
 #include "engine/TouchDelegate.h"
 #include "game/QBButtonNode.h"
 #include "platform/Accelerometer.h"
+#include "platform/ui/AlertView.h"
 #include "render/AtlasSprite.h"
 #include "render/AtlasSpriteManager.h"
 #include "render/Label.h"
@@ -20,7 +21,8 @@
 class SpaceShoot : public Scene,
                    public TargetedTouchDelegate,
                    public platform::AccelerometerDelegate,
-                   public QBButtonDelegate {
+                   public QBButtonDelegate,
+                   public platform::AlertViewDelegate {
 public:
     static Ref<Scene> scene();
     SpaceShoot();
@@ -39,7 +41,7 @@ public:
                        const platform::Acceleration& acceleration) override;
     bool ccTouchBegan(Touch* touch, Event* event) override;
     // The game-over alert's answer: 0 "Back", 1 "Restart".
-    void alertViewDidDismissWithButtonIndex(int buttonIndex);
+    void didDismissWithButtonIndex(platform::AlertView* alert, int buttonIndex) override;
 
     void didPressButton() override;
     void didPressDown() override;

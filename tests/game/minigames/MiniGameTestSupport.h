@@ -5,6 +5,8 @@
 #include "platform/Random.h"
 #include "platform/RunLoop.h"
 #include "platform/TouchInput.h"
+#include "platform/ui/AlertView.h"
+#include "platform/ui/Animator.h"
 #include "render/Sprite.h"
 #include "render/TextureMgr.h"
 #include "screens/QNNotificationManager.h"
@@ -26,6 +28,8 @@ protected:
         attach();
     }
     void TearDown() override {
+        platform::AlertView::resetAll();
+        platform::Animator::shared().reset();
         EngineTest::TearDown();
         QNNotificationManager::purgeSharedMgr();
         TextureMgr::purgeSharedTextureMgr();

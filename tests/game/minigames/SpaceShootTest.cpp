@@ -3,6 +3,7 @@
 #include "game/SavedGameData.h"
 #include "game/minigames/SpaceShoot.h"
 #include "game/minigames/miniGameMenu.h"
+#include "platform/ui/Button.h"
 #include "tests/game/minigames/MiniGameTestSupport.h"
 
 namespace {
@@ -144,7 +145,20 @@ TEST_F(SpaceShootTest, RestartAfterTheLastLifeKeepsTheScore) {
     EXPECT_EQ(game->lives(), 0);
     EXPECT_TRUE(SpaceShoot::isPaused);
     EXPECT_EQ(messages(game), 0); // the alert instead
-    game->alertViewDidDismissWithButtonIndex(1);
+    platform::AlertView* alert = platform::AlertView::visibleAlert();
+    ASSERT_NE(alert, nullptr);
+    EXPECT_EQ(alert->title(), "Oh-No!");
+    EXPECT_EQ(alert->message(), "You are out of lives!");
+    ASSERT_EQ(alert->numberOfButtons(), 2);
+    EXPECT_EQ(alert->buttonTitleAtIndex(0), "Back");
+    EXPECT_EQ(alert->buttonTitleAtIndex(1), "Restart");
+    platform::View* restart = alert->buttonAtIndex(1);
+    Point at = restart->originInWindow();
+    at = Point(at.x + restart->frame().size.width / 2, at.y + restart->frame().size.height / 2);
+    down(at);
+    up(at);
+    runFor(0.3);
+    EXPECT_EQ(platform::AlertView::visibleAlert(), nullptr);
     EXPECT_EQ(game->lives(), 3);
     EXPECT_EQ(game->livesLabel()->string(), "Lives: 3");
     EXPECT_EQ(game->score(), 25);
