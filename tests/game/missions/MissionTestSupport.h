@@ -17,6 +17,7 @@
 #include "render/AtlasSpriteManager.h"
 #include "render/BitmapFontAtlas.h"
 #include "render/Label.h"
+#include "render/Menu.h"
 #include "render/ParticleExamples.h"
 #include "render/TextureMgr.h"
 #include "screens/QNNotificationManager.h"
@@ -96,6 +97,14 @@ protected:
         Ref<AtlasSprite> b = sprite(m, "bullet.png", at);
         m->allEvery.push_back(b);
         return b;
+    }
+
+    // The selection screen's entry `index` (0 to 2).
+    static MenuItemLabel* entry(Missions* screen, size_t index) {
+        for (const Ref<Node>& child : screen->children())
+            if (auto* menu = dynamic_cast<Menu*>(child.get()))
+                return dynamic_cast<MenuItemLabel*>(menu->children().at(index).get());
+        return nullptr;
     }
 
     // The text of the banner on screen, if any.
