@@ -115,7 +115,11 @@ Mission::Mission(const Rules& rules) : rules_(rules) {
     welcome_->show();
 }
 
-Mission::~Mission() = default;
+Mission::~Mission() {
+    // The accelerometer does not hold its delegate.
+    auto& accelerometer = platform::Accelerometer::sharedAccelerometer();
+    if (accelerometer.delegate() == this) accelerometer.setDelegate(nullptr);
+}
 
 // --- controls ---
 

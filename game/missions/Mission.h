@@ -44,7 +44,7 @@ public:
 
     ~Mission() override;
 
-    // --- the screen's state, open to reading (tests, the autopilot) ---
+    // --- the screen's state (public: tests stage frames through it) ---
     Ref<AtlasSpriteManager> atlas;
     Ref<GarbageSprite> firstDude;     // the player's ship
     Ref<ParticleSparkles> rocketMain; // its exhaust, 20 points below it
