@@ -4,9 +4,11 @@ BUILD_TEST := build-asan
 GENERATOR  := Ninja
 JOBS       ?= $(shell nproc)
 
-# Without a display the game runs headless and leaves a picture behind.
+# Without a display the game runs headless: the splash, then a scripted walk
+# through the menu's screens, leaving the main menu in out/run.png.
 ifeq ($(strip $(DISPLAY)$(WAYLAND_DISPLAY)),)
-RUN_ARGS ?= --headless --frames 300 --fixed-dt 0.0166667 --screenshot out/run.png
+RUN_ARGS ?= --headless --fixed-dt 0.0166667 --script tools/nebulark/walk.script \
+	--screenshot out/run.png
 else
 RUN_ARGS ?=
 endif

@@ -36,6 +36,11 @@ std::function<Ref<Node>()>& fpsLabelFactory() {
     return f;
 }
 
+std::function<void()>& drawAfterSceneHook() {
+    static std::function<void()> hook;
+    return hook;
+}
+
 std::vector<std::function<void()>>& endHooks() {
     static std::vector<std::function<void()>> hooks;
     return hooks;
@@ -147,6 +152,10 @@ void Director::setFPSLabelFactory(std::function<Ref<Node>()> factory) {
 }
 
 void Director::addEndHook(std::function<void()> hook) { endHooks().push_back(std::move(hook)); }
+
+void Director::setDrawAfterSceneHook(std::function<void()> hook) {
+    drawAfterSceneHook() = std::move(hook);
+}
 
 Director::Director() {
     scenesStack_.reserve(10);
@@ -457,6 +466,7 @@ void Director::mainLoop() {
         Ref<Scene> scene = runningScene_;
         scene->visit();
     }
+    if (drawAfterSceneHook()) drawAfterSceneHook()();
     glPopMatrix();
 
     if (openGLView_) openGLView_->swapBuffers();

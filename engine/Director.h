@@ -49,6 +49,10 @@ public:
     // Called by end() after the scheduler and action manager are released,
     // to release caches kept by other libraries (the texture cache).
     static void addEndHook(std::function<void()> hook);
+    // Draws something that lives outside the scene tree (an in-game banner)
+    // over the running scene, every frame, in scene coordinates. One hook;
+    // a new one replaces the old, null removes it.
+    static void setDrawAfterSceneHook(std::function<void()> hook);
 
     ~Director() override;
 

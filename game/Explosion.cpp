@@ -25,5 +25,5 @@ void Explosion::showIn(Node* parent, Point at) const {
     addSystem<ParticleSun>(parent, at, sunParticles, sunDuration, sunScale, z);
     if (puff)
         addSystem<ParticleSmoke>(parent, Point(at.x + 7, at.y + 7), puffParticles, puffDuration,
-                                 puffScale, z);
+                                 puffScale, puffZ.value_or(z));
 }

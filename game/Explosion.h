@@ -2,6 +2,8 @@
 
 #include "support/Geometry.h"
 
+#include <optional>
+
 class Node;
 
 // The burst every game screen shows where something is destroyed: a sun of
@@ -18,6 +20,8 @@ struct Explosion {
     float puffDuration = 0.02f;
     float puffScale = 1;
     int z = 10;
+    // The puff's z when it differs from the sun's.
+    std::optional<int> puffZ = std::nullopt;
 
     // Adds the sun and then the puff to `parent` at `at`.
     void showIn(Node* parent, Point at) const;

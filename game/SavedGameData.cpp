@@ -168,9 +168,13 @@ int openMissions() {
     return value(kMissions) == "3" ? 3 : 2;
 }
 
-void missionWon(int mission) {
-    if (mission == 1) write(kMissions, {{"key", "2"}});
-    if (mission == 2) write(kMissions, {{"key", "3"}});
+bool missionWon(int mission) {
+    if (mission != 1 && mission != 2) return false;
+    int before = openMissions();
+    int opens = mission + 1;
+    if (before > opens) return false; // keep the higher state
+    write(kMissions, {{"key", formatInt(opens)}});
+    return opens > before;
 }
 
 void saveSurvivalBest(const std::string& file, double result) {

@@ -61,9 +61,11 @@ void saveQuickPlayResult(int level, int score, int bestAtStart, int killedTotal)
 
 // Missions open: 1 (only the first), 2 or 3.
 int openMissions();
-// Winning Mission One opens Two (even after Three was open); winning Two
-// opens Three.
-void missionWon(int mission);
+// Winning Mission One opens Two, winning Two opens Three; a win never closes
+// a mission that was open (winning One again after Three leaves Three open).
+// Winning Three writes nothing. True when the win opened a mission that was
+// closed before.
+bool missionWon(int mission);
 
 // Minigame bests: written when the file is missing or holds less.
 void saveSurvivalBest(const std::string& file, double result); // "%f"

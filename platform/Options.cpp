@@ -42,6 +42,8 @@ std::string usage() {
            "  --resources DIR     where the game's images, fonts and sounds are\n"
            "  --seed N            seed the random sources (default: the time)\n"
            "  --demo NAME         run a demo scene instead of the game\n"
+           "  --start NAME        open a screen at once, without the splash (see below)\n"
+           "  --autoplay          game screens play by themselves\n"
            "  --help              show this text\n";
 }
 
@@ -88,6 +90,9 @@ bool parseOptions(int argc, const char* const* argv, Options& out, std::string& 
         } else if (arg == "--fullscreen") {
             if (!noValue()) return false;
             out.fullscreen = true;
+        } else if (arg == "--autoplay") {
+            if (!noValue()) return false;
+            out.autoplay = true;
         } else if (arg == "--scale") {
             if (!takesValue(value)) return false;
             if (!parseNumber(value, out.scale) || out.scale < 1 || out.scale > 16)
@@ -107,7 +112,7 @@ bool parseOptions(int argc, const char* const* argv, Options& out, std::string& 
                 return bad("expected a whole number from 0 to 4294967295");
             out.seed = seed;
         } else if (arg == "--screenshot" || arg == "--script" || arg == "--documents" ||
-                   arg == "--resources" || arg == "--demo") {
+                   arg == "--resources" || arg == "--demo" || arg == "--start") {
             if (!takesValue(value)) return false;
             if (value.empty()) return bad("expected a non-empty value");
             std::string v(value);
@@ -116,6 +121,7 @@ bool parseOptions(int argc, const char* const* argv, Options& out, std::string& 
             if (arg == "--documents") out.documents = v;
             if (arg == "--resources") out.resources = v;
             if (arg == "--demo") out.demo = v;
+            if (arg == "--start") out.start = v;
         } else {
             error = "unknown option '" + std::string(argv[i]) + "' (see --help)";
             return false;

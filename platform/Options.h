@@ -19,6 +19,8 @@ struct Options {
     std::string resources;           // resource directory override
     std::optional<uint32_t> seed;    // seed of both random sources
     std::string demo;                // a named demo scene instead of the game
+    std::string start;               // a named screen to open after start-up
+    bool autoplay = false;           // game screens play by themselves
     bool help = false;
 };
 

@@ -156,4 +156,25 @@ bool drawText(const std::string& text, const std::string& fontName, float fontSi
     return true;
 }
 
+Size measureText(const std::string& text, const std::string& fontName, float fontSize,
+                 Size constraint) {
+    if (!usableSize(fontSize) || !std::isfinite(constraint.width) ||
+        !std::isfinite(constraint.height))
+        return {};
+    std::lock_guard lock(fontMutex);
+    PangoFontMap* map = currentFontMap();
+    if (!map) return {};
+    Layout layout(map, text, fontName, fontSize);
+    // Wrapped as drawText wraps it.
+    pango_layout_set_width(layout.get(),
+                           int(std::clamp(constraint.width, 0.0f, 65536.0f) * PANGO_SCALE));
+    pango_layout_set_wrap(layout.get(), PANGO_WRAP_WORD_CHAR);
+    PangoRectangle logical{};
+    pango_layout_get_extents(layout.get(), nullptr, &logical);
+    return Size(std::clamp(std::ceil(float(logical.width) / PANGO_SCALE), 0.0f,
+                           std::max(0.0f, constraint.width)),
+                std::clamp(std::ceil(float(logical.height) / PANGO_SCALE), 0.0f,
+                           std::max(0.0f, constraint.height)));
+}
+
 } // namespace platform

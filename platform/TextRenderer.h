@@ -16,6 +16,10 @@ enum class TextAlignment { Left = 0, Center = 1, Right = 2 };
 
 // The size of `text` set in one block, broken only at its own newlines.
 Size measureText(const std::string& text, const std::string& fontName, float fontSize);
+// The size of `text` wrapped at word boundaries to lines no wider than
+// `constraint.width`, no taller in all than `constraint.height`.
+Size measureText(const std::string& text, const std::string& fontName, float fontSize,
+                 Size constraint);
 
 // Draws `text` as 8-bit coverage into the top-left `width` x `height`
 // rectangle of `coverage` (`bufferWidth` x `bufferHeight` bytes, rows from

@@ -68,15 +68,29 @@ void Menu::registerWithTouchDispatcher() {
     TouchDispatcher::sharedDispatcher().addTargetedDelegate(this, kMenuTouchPriority, true);
 }
 
+void Menu::onEnter() {
+    Layer::onEnter();
+    platform::Keyboard::shared().addResponder(this);
+}
+
 void Menu::onExit() {
+    platform::Keyboard::shared().removeResponder(this);
     // A touch being tracked ends with the menu's time on screen: otherwise a
-    // menu shown again would refuse every touch.
+    // menu shown again would refuse every touch. A key highlight ends too.
+    dropHighlight();
     if (state_ == kMenuStateTrackingTouch) {
         if (selectedItem_) selectedItem_->unselected();
         selectedItem_ = nullptr;
         state_ = kMenuStateWaiting;
     }
     Layer::onExit();
+}
+
+void Menu::dropHighlight() {
+    if (!highlighted_) return;
+    if (selectedItem_) selectedItem_->unselected();
+    selectedItem_ = nullptr;
+    highlighted_ = false;
 }
 
 MenuItem* Menu::itemForTouch(Touch* touch) {
@@ -93,6 +107,8 @@ MenuItem* Menu::itemForTouch(Touch* touch) {
 
 bool Menu::ccTouchBegan(Touch* touch, Event*) {
     if (state_ != kMenuStateWaiting) return false;
+    // A touch takes over from the keys.
+    dropHighlight();
     selectedItem_ = itemForTouch(touch);
     if (!selectedItem_) return false;
     selectedItem_->selected();
@@ -122,6 +138,47 @@ void Menu::ccTouchCancelled(Touch*, Event*) {
     ccAssert(state_ == kMenuStateTrackingTouch, "[Menu ccTouchCancelled] -- invalid state");
     state_ = kMenuStateWaiting;
     if (selectedItem_) selectedItem_->unselected();
+}
+
+// --- keys ---
+
+bool Menu::keyDown(const std::string& key) {
+    if (state_ != kMenuStateWaiting) return false;
+    for (Node* n = this; n; n = n->parent())
+        if (!n->visible()) return false;
+    if (key == "up" || key == "down") {
+        moveHighlight(key == "down" ? 1 : -1);
+        return true;
+    }
+    if (key == "return" && highlighted_ && selectedItem_) {
+        Ref<MenuItem> item = selectedItem_;
+        dropHighlight();
+        item->activate();
+        return true;
+    }
+    return false;
+}
+
+void Menu::moveHighlight(int step) {
+    const int n = int(children_.size());
+    if (n == 0) return;
+    MenuItem* current = highlighted_ ? selectedItem_ : nullptr;
+    int from = -1;
+    for (int i = 0; i < n; ++i)
+        if (itemAt(size_t(i)) == current) from = i;
+    // Without a highlight, Down starts at the top and Up at the bottom.
+    if (from < 0) from = step > 0 ? -1 : n;
+    for (int k = 1; k <= n; ++k) {
+        int i = ((from + step * k) % n + n) % n;
+        MenuItem* item = itemAt(size_t(i));
+        if (!item->isEnabled() || !item->visible()) continue;
+        if (item == current) return;
+        dropHighlight();
+        selectedItem_ = item;
+        highlighted_ = true;
+        item->selected();
+        return;
+    }
 }
 
 // --- alignment ---

@@ -2,6 +2,7 @@
 
 #include "engine/Layer.h"
 #include "engine/RGBAProtocol.h"
+#include "platform/Keyboard.h"
 #include "render/MenuItem.h"
 #include "support/Types.h"
 
@@ -17,7 +18,9 @@ inline constexpr int kMenuTouchPriority = INT_MIN + 1;
 // A layer of menu items. A touch that begins on an item is tracked (and
 // hidden from other handlers); the item under the finger is selected, and
 // the one under it when the finger lifts is activated. One touch at a time.
-class Menu : public Layer, public RGBAProtocol {
+// While it runs and shows, Up and Down move a highlight (the item's selected
+// look) through the enabled items and Enter activates the highlighted one.
+class Menu : public Layer, public RGBAProtocol, public platform::KeyResponder {
 public:
     // The items are added in order, with z equal to their index; the list
     // ends at the first absent item.
@@ -33,11 +36,13 @@ public:
     void removeAllChildrenWithCleanup(bool cleanup) override;
 
     void registerWithTouchDispatcher() override;
+    void onEnter() override;
     void onExit() override;
     bool ccTouchBegan(Touch* touch, Event* event) override;
     void ccTouchMoved(Touch* touch, Event* event) override;
     void ccTouchEnded(Touch* touch, Event* event) override;
     void ccTouchCancelled(Touch* touch, Event* event) override;
+    bool keyDown(const std::string& key) override;
 
     // Items centred on the menu's position, the first on top (left).
     void alignItemsVertically();
@@ -61,12 +66,18 @@ public:
 protected:
     MenuItem* itemForTouch(Touch* touch);
     MenuItem* itemAt(size_t i) const { return static_cast<MenuItem*>(children_[i].get()); }
+    // Moves the key highlight to the next usable item in `step` direction.
+    void moveHighlight(int step);
+    // Drops the key highlight, if there is one.
+    void dropHighlight();
     // Items of the lines given, along `across` (true: columns side by side).
     void alignItemsInLines(const std::vector<unsigned>& counts, bool columns);
 
     int state_ = kMenuStateWaiting;
     // Not held: it is one of the children, and is forgotten when removed.
     MenuItem* selectedItem_ = nullptr;
+    // The selected item was chosen with the keys.
+    bool highlighted_ = false;
     uint8_t opacity_ = 255;
     ccColor3B color_ = ccWHITE;
 };

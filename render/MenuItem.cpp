@@ -56,6 +56,11 @@ void MenuItem::activate() {
     selector_(this);
 }
 
+void MenuItem::cleanup() {
+    Node::cleanup();
+    target_ = nullptr;
+}
+
 Rect MenuItem::rect() const {
     return Rect(position_.x - contentSize_.width * anchorPoint_.x,
                 position_.y - contentSize_.height * anchorPoint_.y, contentSize_.width,

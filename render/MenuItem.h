@@ -36,6 +36,9 @@ public:
     virtual void setIsEnabled(bool enabled) { isEnabled_ = enabled; }
     // Where the item is in its parent's space.
     Rect rect() const;
+    // Also lets the target go: a screen is usually the target of its own
+    // menu's items, and would otherwise keep itself alive for ever.
+    void cleanup() override;
 
     Object* target() const { return target_.get(); }
 

@@ -85,13 +85,19 @@ TEST_F(SavedGameDataTest, QuickPlayKeepsTheOtherBestsAndAlwaysTheKillCount) {
     EXPECT_EQ(saved::value(saved::kKillScore), "9");
 }
 
-TEST_F(SavedGameDataTest, MissionsOpenInOrderAndMissionOneDowngrades) {
-    saved::missionWon(1);
-    EXPECT_EQ(saved::openMissions(), 2);
-    saved::missionWon(2);
-    EXPECT_EQ(saved::openMissions(), 3);
-    saved::missionWon(1);
-    EXPECT_EQ(saved::openMissions(), 2);
+TEST_F(SavedGameDataTest, MissionsOpenInOrderAndAWinNeverClosesOne) {
+    struct Step {
+        int won;
+        bool opened;
+        int open;
+    } steps[] = {{1, true, 2}, {1, false, 2}, {2, true, 3},
+                 {1, false, 3}, // winning One again keeps Three open
+                 {3, false, 3}};
+    for (const Step& s : steps) {
+        EXPECT_EQ(saved::missionWon(s.won), s.opened) << s.won;
+        EXPECT_EQ(saved::openMissions(), s.open) << s.won;
+    }
+    EXPECT_EQ(saved::value(saved::kMissions), "3");
     saved::write(saved::kMissions, {{"key", "7"}});
     EXPECT_EQ(saved::openMissions(), 2); // any other value counts as "2"
 }

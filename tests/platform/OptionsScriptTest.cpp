@@ -22,7 +22,8 @@ TEST(Options, ReadsEveryOptionInBothSpellings) {
     std::string error;
     ASSERT_TRUE(parse({"--headless", "--scale", "2", "--frames=30", "--fixed-dt", "0.02",
                        "--screenshot", "out/x.png", "--script=s.txt", "--documents", "/tmp/d",
-                       "--resources", "/tmp/r", "--seed", "42", "--demo", "spine", "--fullscreen"},
+                       "--resources", "/tmp/r", "--seed", "42", "--demo", "spine", "--fullscreen",
+                       "--start=menu", "--autoplay"},
                       o, error))
         << error;
     EXPECT_TRUE(o.headless);
@@ -36,6 +37,8 @@ TEST(Options, ReadsEveryOptionInBothSpellings) {
     EXPECT_EQ(o.resources, "/tmp/r");
     EXPECT_EQ(o.seed, 42u);
     EXPECT_EQ(o.demo, "spine");
+    EXPECT_EQ(o.start, "menu");
+    EXPECT_TRUE(o.autoplay);
 }
 
 TEST(Options, RefusesWhatItCannotUseWithOneLine) {

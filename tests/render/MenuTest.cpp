@@ -3,6 +3,7 @@
 #include "engine/Director.h"
 #include "engine/Scene.h"
 #include "engine/TouchDispatcher.h"
+#include "platform/Keyboard.h"
 #include "platform/RunLoop.h"
 #include "platform/System.h"
 #include "render/AtlasSpriteManager.h"
@@ -258,6 +259,41 @@ TEST_F(MenuTest, ADisabledLabelItemIsHitButNeitherGrowsNorCalls) {
     disabled->setIsEnabled(true);
     EXPECT_EQ(label->color(), ccWHITE);
     finish(menu.get());
+}
+
+// --- keys ---
+
+TEST_F(MenuTest, UpDownAndEnterMoveThroughAndActivateTheEnabledItems) {
+    auto menu = twoItemMenu();
+    auto c = item("C");
+    menu->addChild(c.get(), 2);
+    b->setIsEnabled(false);
+    platform::Keyboard& keys = platform::Keyboard::shared();
+
+    EXPECT_FALSE(keys.keyDown("return")); // nothing highlighted yet
+    EXPECT_TRUE(keys.keyDown("down"));    // the top item
+    EXPECT_TRUE(keys.keyDown("down"));    // past the disabled one
+    EXPECT_TRUE(keys.keyDown("down"));    // round to the top
+    EXPECT_TRUE(keys.keyDown("up"));
+    EXPECT_EQ(menu->selectedItem(), c.get());
+    // A touch takes over from the keys.
+    auto t = touchAt(Point(160, 260));
+    begin(t.get());
+    end(t.get());
+    EXPECT_TRUE(keys.keyDown("up")); // from none: the bottom item
+    EXPECT_TRUE(keys.keyDown("return"));
+    EXPECT_EQ(journal, (Journal{"selected A", "unselected A", "selected C", "unselected C",
+                                "selected A", "unselected A", "selected C", "unselected C",
+                                "selected A", "unselected A", "activate A", "selected C",
+                                "unselected C", "activate C"}));
+    EXPECT_EQ(menu->selectedItem(), nullptr);
+
+    // Hidden, or off the screen, a menu leaves the keys alone.
+    menu->setVisible(false);
+    EXPECT_FALSE(keys.keyDown("down"));
+    menu->setVisible(true);
+    finish(menu.get());
+    EXPECT_FALSE(keys.keyDown("down"));
 }
 
 // --- layout ---

@@ -1,4 +1,5 @@
 // Runs the program as a user would and checks what it leaves behind.
+#include "game/StartScreens.h"
 #include "tests/common/TestSupport.h"
 
 #include <cstdlib>
@@ -58,6 +59,26 @@ TEST(Program, HeadlessRunWritesANonBlankScreenshot) {
     EXPECT_GE(colours.size(), 5u); // background plus the quads
 }
 
+TEST(Program, TheHeadlessRunWalksThroughTheScreensAndEndsOnTheMainMenu) {
+    test::TempDir dir;
+    Result r = run("--headless --fixed-dt 0.0166667 --script " NEBULARK_WALK_SCRIPT
+                   " --screenshot " + dir.file("run.png"),
+                   dir);
+    ASSERT_EQ(r.code, 0) << r.output;
+    Png png = readPng(dir.file("run.png"));
+    ASSERT_EQ(png.width, 320);
+    // The items' deep blue, a band of it on each of the six rows.
+    for (int row = 60; row <= 360; row += 60) {
+        int blue = 0;
+        for (int y = row - 15; y < row + 15; ++y)
+            for (int x = 0; x < 320; ++x) {
+                const uint8_t* p = &png.rgba[(size_t(y) * 320 + size_t(x)) * 4];
+                if (p[0] < 20 && p[1] < 20 && p[2] > 180) ++blue;
+            }
+        EXPECT_GT(blue, 200) << "row " << row;
+    }
+}
+
 TEST(Program, ScaleAppliesToHeadlessScreenshots) {
     test::TempDir dir;
     Result r = run("--headless --scale 2 --frames 2 --screenshot " + dir.file("x.png"), dir);
@@ -83,6 +104,8 @@ TEST(Program, BadInputEndsWithOneLineAndNonZeroExit) {
         {"--bogus", "nebulark: unknown option '--bogus' (see --help)\n"},
         {"--script " + dir.file("missing.txt"),
          "nebulark: cannot read script file '" + dir.file("missing.txt") + "'\n"},
+        {"--start nowhere",
+         "nebulark: unknown screen 'nowhere' (known: " + startScreenNames() + ")\n"},
         {"--headless --documents /proc/forbidden",
          "nebulark: the Documents directory '/proc/forbidden' cannot be created or written\n"},
     };
@@ -103,6 +126,7 @@ TEST(Program, HelpListsEveryOption) {
     EXPECT_EQ(r.code, 0);
     for (const char* option : {"--headless", "--scale", "--fullscreen", "--frames", "--fixed-dt",
                                "--screenshot", "--script", "--documents", "--resources", "--seed",
-                               "--demo", "--help"})
+                               "--demo", "--start", "--autoplay", "--help",
+                               "screens for --start: menu"})
         EXPECT_NE(r.output.find(option), std::string::npos) << option;
 }

@@ -1,5 +1,7 @@
 // The program's entry: reads the command line and hands control to the
-// platform's application loop.
+// platform's application loop, with the game (or a demo) as its delegate.
+#include "game/NebularkAppDelegate.h"
+#include "game/StartScreens.h"
 #include "platform/Application.h"
 #include "support/Error.h"
 #include "tools/nebulark/SpineDemo.h"
@@ -14,6 +16,53 @@ Ref<Scene> makeTransitionsScene();
 // The game's own art moving on the engine (GalleryDemo.cpp).
 Ref<Scene> makeGalleryScene();
 
+namespace {
+
+// Scenes shown on the engine without the game around them.
+const std::pair<const char*, Ref<Scene> (*)()> demos[] = {
+    {"gallery", makeGalleryScene},
+    {"spine", makeSpineScene},
+    {"actions", makeActionsScene},
+    {"transitions", makeTransitionsScene},
+};
+
+std::string demoNames() {
+    std::string names;
+    for (const auto& demo : demos) names += std::string(demo.first) + ", ";
+    return names + "pattern";
+}
+
+int runGame(const platform::Options& options) {
+    Ref<NebularkAppDelegate> game = make<NebularkAppDelegate>();
+    if (!options.start.empty()) {
+        const StartScreen* screen = findStartScreen(options.start);
+        if (!screen) {
+            std::fprintf(stderr, "nebulark: unknown screen '%s' (known: %s)\n",
+                         options.start.c_str(), startScreenNames().c_str());
+            return 2;
+        }
+        game->setStartScreen(screen->make);
+    }
+    return platform::Application::shared().run(options, *game);
+}
+
+int runDemo(const platform::Options& options) {
+    if (options.demo == "pattern") {
+        TestPatternDelegate delegate;
+        return platform::Application::shared().run(options, delegate);
+    }
+    for (const auto& [name, makeScene] : demos) {
+        if (options.demo != name) continue;
+        EngineDemoDelegate delegate(makeScene);
+        return platform::Application::shared().run(options, delegate);
+    }
+    std::fprintf(stderr, "nebulark: unknown demo '%s' (known: %s)\n", options.demo.c_str(),
+                 demoNames().c_str());
+    return 2;
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
     ccInstallTerminateHandler();
     platform::Options options;
@@ -24,29 +73,9 @@ int main(int argc, char** argv) {
     }
     if (options.help) {
         std::fputs(platform::usage().c_str(), stdout);
+        std::printf("\nscreens for --start: %s\ndemos for --demo: %s\n",
+                    startScreenNames().c_str(), demoNames().c_str());
         return 0;
     }
-    // Until the game's screens exist, the engine demos are what the program
-    // shows; the gallery of the game's own art comes first.
-    if (options.demo == "pattern") {
-        TestPatternDelegate delegate;
-        return platform::Application::shared().run(options, delegate);
-    }
-    const std::pair<const char*, Ref<Scene> (*)()> demos[] = {
-        {"gallery", makeGalleryScene},
-        {"spine", makeSpineScene},
-        {"actions", makeActionsScene},
-        {"transitions", makeTransitionsScene},
-    };
-    std::string wanted = options.demo.empty() ? "gallery" : options.demo;
-    for (const auto& [name, makeScene] : demos) {
-        if (wanted != name) continue;
-        EngineDemoDelegate delegate(makeScene);
-        return platform::Application::shared().run(options, delegate);
-    }
-    std::fprintf(stderr,
-                 "nebulark: unknown demo '%s' (known: gallery, spine, actions, transitions, "
-                 "pattern)\n",
-                 options.demo.c_str());
-    return 2;
+    return options.demo.empty() ? runGame(options) : runDemo(options);
 }

@@ -1,0 +1,239 @@
+#include "game/Autopilot.h"
+
+#include "engine/Director.h"
+#include "platform/Accelerometer.h"
+#include "platform/Application.h"
+#include "platform/Clock.h"
+#include "platform/RunLoop.h"
+#include "platform/TouchInput.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Finger ids of the pilot's hand, apart from the mouse's and a script's.
+constexpr int64_t kSteerFinger = 7001;
+constexpr int64_t kFireFinger = 7002;
+
+int gamesBeforeLeaving = 0;
+
+platform::TouchInput* touches() { return platform::Application::shared().touchInput(); }
+
+Point toWindow(Point scenePoint) { return Director::sharedDirector().convertToUI(scenePoint); }
+
+} // namespace
+
+void Autopilot::setGamesBeforeLeaving(int games) { gamesBeforeLeaving = std::max(games, 0); }
+
+Ref<Autopilot> Autopilot::fly(PilotScreen* screen) {
+    Ref<Autopilot> pilot = make<Autopilot>(screen);
+    Autopilot* raw = pilot.get();
+    pilot->link_ = platform::RunLoop::main().addDisplayLink(1, [raw] { raw->tick(); });
+    return pilot;
+}
+
+Autopilot::Autopilot(PilotScreen* screen) : screen_(screen) {}
+
+Autopilot::~Autopilot() { land(); }
+
+void Autopilot::land() {
+    if (link_) {
+        link_->invalidate();
+        link_ = nullptr;
+    }
+    if (!screen_) return;
+    liftAll();
+    if (tilting_) platform::Accelerometer::sharedAccelerometer().setScriptedTilt(std::nullopt);
+    tilting_ = false;
+    screen_ = nullptr;
+}
+
+void Autopilot::tick() {
+    double now = platform::clock().monotonic();
+    double dt = lastTick_ < 0 ? 0 : now - lastTick_;
+    lastTick_ = now;
+    step(dt);
+}
+
+void Autopilot::step(double dt) {
+    if (!screen_) return;
+    if (answerAlert(dt)) return;
+    screen_->describe(sight_);
+    if (!sight_.shipActive) {
+        // Fingers come off while the ship is away and go down again when it
+        // is back, as a player's would: a touch that began meanwhile fires
+        // nothing.
+        liftAll();
+        return;
+    }
+    chooseGoal();
+    steer(dt);
+}
+
+bool Autopilot::answerAlert(double) {
+    // TODO(view kit): read and answer a game-over alert.
+    return false;
+}
+
+float Autopilot::speed() const {
+    return sight_.topSpeed > 0 ? std::min(sight_.topSpeed, kHandSpeed) : kHandSpeed;
+}
+
+// How bad it would be to head for `x` now: every threat whose path crosses
+// the ship's on the way there, the sooner the worse.
+float Autopilot::danger(float x) const {
+    const PilotSight& s = sight_;
+    const float v = speed();
+    const float shipBottom = s.ship.y - s.shipSize.height / 2;
+    const float shipTop = s.ship.y + s.shipSize.height / 2;
+    float total = 0;
+    for (const PilotSight::Thing& t : s.threats) {
+        const float bottom = t.position.y - t.size.height / 2;
+        const float top = t.position.y + t.size.height / 2;
+        float enter, leave;
+        if (t.velocity.y < 0) {
+            enter = (bottom - shipTop) / -t.velocity.y;
+            leave = (top - shipBottom) / -t.velocity.y;
+        } else if (bottom < shipTop && top > shipBottom) {
+            enter = 0;
+            leave = kLookAhead;
+        } else {
+            continue;
+        }
+        if (leave < 0 || enter > kLookAhead) continue;
+        enter = std::max(enter, 0.0f);
+        const float reach = (t.size.width + s.shipSize.width) / 2 + kMargin;
+        for (float when : {enter, (enter + leave) / 2, leave}) {
+            float shipX = s.ship.x + std::clamp(x - s.ship.x, -v * when, v * when);
+            float threatX = t.position.x + t.velocity.x * when;
+            if (std::fabs(threatX - shipX) < reach) {
+                total += 100 + 1000 / (enter + 0.1f);
+                break;
+            }
+        }
+    }
+    return total;
+}
+
+void Autopilot::chooseGoal() {
+    const PilotSight& s = sight_;
+    const float v = speed();
+    const float cruiseY = std::clamp(s.field.minY() + s.shipSize.height, s.field.minY(),
+                                     s.field.maxY());
+    float want = s.ship.x;
+    bool chasing = false;
+
+    // A pickup that can still be reached before it passes, the soonest first.
+    float soonest = 1e9f;
+    for (const PilotSight::Thing& p : s.pickups) {
+        if (p.velocity.y >= 0 || p.position.y < s.ship.y) continue;
+        float arrives = (p.position.y - s.ship.y) / -p.velocity.y;
+        if (std::fabs(p.position.x - s.ship.x) / v > arrives + 0.1f || arrives >= soonest) continue;
+        soonest = arrives;
+        want = p.position.x;
+        chasing = true;
+    }
+    // Else under the nearest target above, leading it by the shot's flight.
+    if (!chasing) {
+        float nearest = 1e9f;
+        for (const PilotSight::Thing& t : s.targets) {
+            float above = t.position.y - s.ship.y;
+            if (above < s.shipSize.height) continue;
+            float d = std::hypot(t.position.x - s.ship.x, above);
+            if (d >= nearest) continue;
+            nearest = d;
+            float flight = s.shotSpeed > 0 ? above / s.shotSpeed : 0;
+            want = t.position.x + t.velocity.x * flight;
+        }
+    }
+    want = std::clamp(want, s.field.minX(), s.field.maxX());
+
+    // The safest place near where it wants to be.
+    float bestX = s.ship.x, bestCost = 1e30f;
+    for (float x = s.field.minX(); x <= s.field.maxX() + 0.01f; x += 5) {
+        float cost = danger(x) + std::fabs(x - want) * 0.05f + std::fabs(x - s.ship.x) * 0.01f;
+        if (cost < bestCost) {
+            bestCost = cost;
+            bestX = x;
+        }
+    }
+    goal_ = Point(bestX, cruiseY);
+}
+
+void Autopilot::steer(double dt) {
+    const PilotSight& s = sight_;
+    const Point d(goal_.x - s.ship.x, goal_.y - s.ship.y);
+    switch (s.controls) {
+    case PilotSight::Controls::Tilt: {
+        if (!fireDown_) press(kFireFinger, s.fireSpot);
+        auto& accelerometer = platform::Accelerometer::sharedAccelerometer();
+        // One sample should cover at most what the hand allows.
+        const float most = kHandSpeed * float(accelerometer.updateInterval());
+        platform::Acceleration a;
+        a.x = std::clamp(std::clamp(d.x, -most, most) / s.tiltGain.x - s.tiltBias.x, -1.0f, 1.0f);
+        a.y = std::clamp(std::clamp(d.y, -most, most) / s.tiltGain.y - s.tiltBias.y, -1.0f, 1.0f);
+        a.z = -std::sqrt(std::max(0.0, 1.0 - a.x * a.x - a.y * a.y));
+        accelerometer.setScriptedTilt(a);
+        tilting_ = true;
+        break;
+    }
+    case PilotSight::Controls::Drag: {
+        if (!steerDown_) press(kSteerFinger, s.ship); // grab the ship
+        const Point aim(goal_.x - s.dragOffset.x, goal_.y - s.dragOffset.y);
+        const float most = kHandSpeed * float(dt);
+        Point next(steerAt_.x + std::clamp(aim.x - steerAt_.x, -most, most),
+                   steerAt_.y + std::clamp(aim.y - steerAt_.y, -most, most));
+        if (std::fabs(next.x - steerAt_.x) + std::fabs(next.y - steerAt_.y) > 0.01f)
+            moveFinger(kSteerFinger, next);
+        break;
+    }
+    case PilotSight::Controls::Joystick: {
+        if (!steerDown_) press(kSteerFinger, s.joystickCenter);
+        if (!fireDown_) press(kFireFinger, s.fireSpot);
+        const float distance = std::hypot(d.x, d.y);
+        Point knob = s.joystickCenter;
+        if (distance > 2) {
+            // Deflection moves the ship at (deflection + 2) * 3.1 points per
+            // second: enough to arrive, not to overshoot.
+            float wanted = distance / float(std::max(dt, 1.0 / 60));
+            float deflection = std::clamp(wanted / 3.1f - 2, 2.0f, s.joystickReach);
+            knob = Point(s.joystickCenter.x + d.x / distance * deflection,
+                         s.joystickCenter.y + d.y / distance * deflection);
+        }
+        if (knob != steerAt_) moveFinger(kSteerFinger, knob);
+        break;
+    }
+    case PilotSight::Controls::None:
+        if (!fireDown_) press(kFireFinger, s.fireSpot);
+        break;
+    }
+}
+
+void Autopilot::press(int64_t finger, Point scenePoint) {
+    platform::TouchInput* input = touches();
+    if (!input) return;
+    input->began(finger, toWindow(scenePoint));
+    if (finger == kSteerFinger) {
+        steerDown_ = true;
+        steerAt_ = scenePoint;
+    } else {
+        fireDown_ = true;
+    }
+}
+
+void Autopilot::moveFinger(int64_t finger, Point scenePoint) {
+    platform::TouchInput* input = touches();
+    if (!input) return;
+    input->moved(finger, toWindow(scenePoint));
+    if (finger == kSteerFinger) steerAt_ = scenePoint;
+}
+
+void Autopilot::liftAll() {
+    platform::TouchInput* input = touches();
+    // The fire finger first: in the joystick scheme any lifted finger lets
+    // go of the stick.
+    if (fireDown_ && input) input->ended(kFireFinger, toWindow(sight_.fireSpot));
+    if (steerDown_ && input) input->ended(kSteerFinger, toWindow(steerAt_));
+    fireDown_ = steerDown_ = false;
+}

@@ -1,0 +1,116 @@
+#include "game/NebularkAppDelegate.h"
+
+#include "engine/Director.h"
+#include "game/GameNotifications.h"
+#include "game/SplashLayer.h"
+#include "platform/Clock.h"
+#include "platform/GL.h"
+#include "platform/Options.h"
+#include "render/RenderHooks.h"
+#include "render/Sprite.h"
+#include "render/Texture2D.h"
+#include "render/TextureMgr.h"
+#include "screens/QNNotificationManager.h"
+#include "support/Log.h"
+
+#include <cstdlib>
+
+NebularkAppDelegate::NebularkAppDelegate(Ref<platform::Window> window)
+    : window_(std::move(window)) {}
+
+NebularkAppDelegate::~NebularkAppDelegate() {
+    if (notifyCenter_) notifyCenter_->removeObserver(this);
+    Director::setDrawAfterSceneHook(nullptr);
+    if (Director* director = Director::existingDirector()) {
+        if (director->runningScene() || director->isOpenGLAttached()) director->end();
+        Director::purgeSharedDirector();
+    }
+    window_ = nullptr;
+}
+
+void NebularkAppDelegate::applicationDidFinishLaunching() {
+    canOpenNotif_ = false;
+    canOpenNewWindow_ = true;
+
+    // Seeded with the time, unless a run is to be repeated (--seed).
+    platform::TimeOfDay now;
+    platform::clock().timeOfDay(now);
+    const auto& seed = platform::options().seed;
+    srandom(seed ? *seed : unsigned(now.seconds));
+
+    if (!window_) window_ = platform::Window::create(Rect(0, 0, 320, 480));
+    if (!window_) {
+        platform::Application::shared().terminate();
+        return;
+    }
+    window_->setUserInteractionEnabled(true);
+    window_->setMultipleTouchEnabled(true);
+
+    if (!Director::setDirectorType(CCDirectorTypeDisplayLink))
+        Director::setDirectorType(CCDirectorTypeThreadMainLoop);
+    Director& director = Director::sharedDirector();
+    director.setPixelFormat(1);
+    // Attaching the view below sets the 3D projection, which stays.
+    director.setProjection(0);
+    director.setDeviceOrientation(CCDeviceOrientationPortrait);
+    director.setDisplayFPS(false);
+    Texture2D::setDefaultAlphaPixelFormat(PixelFormat::RGBA8888);
+    registerRenderHooks();
+    director.attachInView(window_.get());
+
+    // The launch picture, on screen before the first scene is drawn.
+    {
+        Ref<Sprite> launch = Sprite::spriteWithFile("Default.png");
+        launch->setAnchorPoint(Point(0, 0));
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        launch->draw();
+        director.openGLView()->swapBuffers();
+    }
+    window_->makeKeyAndVisible();
+
+    QNNotificationManager::sharedMgr();
+    Director::setDrawAfterSceneHook([] { QNNotificationManager::sharedMgr().visit(); });
+
+    notifyCenter_ = &platform::NotificationCenter::defaultCenter();
+    notifyCenter_->addObserver(this, ccSelector(this, &NebularkAppDelegate::trackNotifications),
+                               std::nullopt);
+
+    if (startScreen_) {
+        director.runWithScene(startScreen_().get());
+        return;
+    }
+    HelloWorld* menu = mainScene();
+    menu->addChild(SplashLayer::node().get(), 1000);
+    // The menu layer is what runs, in a scene of its own.
+    Ref<Scene> scene = Scene::node();
+    scene->addChild(menu);
+    director.runWithScene(scene.get());
+}
+
+void NebularkAppDelegate::applicationWillResignActive() { Director::sharedDirector().pause(); }
+
+void NebularkAppDelegate::applicationDidBecomeActive() { Director::sharedDirector().resume(); }
+
+void NebularkAppDelegate::applicationDidReceiveMemoryWarning() {
+    TextureMgr::sharedTextureMgr().removeAllTextures();
+}
+
+void NebularkAppDelegate::applicationWillTerminate() { Director::sharedDirector().end(); }
+
+void NebularkAppDelegate::applicationSignificantTimeChange() {
+    Director::sharedDirector().setNextDeltaTimeZero(true);
+}
+
+void NebularkAppDelegate::dashboardWillAppear() { Director::sharedDirector().pause(); }
+
+void NebularkAppDelegate::dashboardDidDisappear() { Director::sharedDirector().resume(); }
+
+HelloWorld* NebularkAppDelegate::mainScene() {
+    if (!mainScene_) mainScene_ = HelloWorld::node();
+    return mainScene_.get();
+}
+
+void NebularkAppDelegate::trackNotifications(platform::Notification* notification) {
+    const std::string& name = notification->name();
+    (void)name;
+}

@@ -1,0 +1,28 @@
+#include "game/StartScreens.h"
+
+#include "game/HelloWorld.h"
+#include "game/quickplay/GameScene.h"
+
+// One line per screen.
+const std::vector<StartScreen>& startScreens() {
+    static const std::vector<StartScreen> screens = {
+        {"menu", &HelloWorld::scene},
+        {"quickplay", [] { return Ref<Scene>(GameScene::scene()); }},
+    };
+    return screens;
+}
+
+const StartScreen* findStartScreen(const std::string& name) {
+    for (const StartScreen& s : startScreens())
+        if (name == s.name) return &s;
+    return nullptr;
+}
+
+std::string startScreenNames() {
+    std::string names;
+    for (const StartScreen& s : startScreens()) {
+        if (!names.empty()) names += ", ";
+        names += s.name;
+    }
+    return names;
+}
