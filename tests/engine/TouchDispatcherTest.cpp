@@ -122,8 +122,9 @@ TEST_F(TouchDispatcherTest, OfSeveralTouchesASwallowerTakesOnlyThoseItClaims) {
     dispatcher().touchesBegan(two, event_.get());
     dispatcher().touchesMoved(two, event_.get());
     dispatcher().touchesEnded(two, event_.get());
-    EXPECT_EQ(calls_.log, (std::vector<std::string>{"picky began", "picky began", "below began 1",
-                                                    "picky moved", "below moved 1", "picky ended"}));
+    EXPECT_EQ(calls_.log,
+              (std::vector<std::string>{"picky began", "picky began", "below began 1",
+                                        "picky moved", "below moved 1", "picky ended"}));
 }
 
 TEST_F(TouchDispatcherTest, AStandardDelegateStopsOnePhaseOnly) {

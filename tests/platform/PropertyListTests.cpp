@@ -120,9 +120,9 @@ TEST(PropertyList, WhatXmlCannotHoldIsNotWritten) {
     test::TempDir dir;
     const std::string path = dir.file("saved.plist");
     ASSERT_TRUE(platform::writeDictionary({{"key", PlistValue("old")}}, path));
-    for (const std::string& bad : {std::string("a\0b", 3), std::string("bell\x07"),
-                                  std::string("\x1F"), std::string("\xEF\xBF\xBE"),
-                                  std::string("\xEF\xBF\xBF")}) {
+    for (const std::string& bad :
+         {std::string("a\0b", 3), std::string("bell\x07"), std::string("\x1F"),
+          std::string("\xEF\xBF\xBE"), std::string("\xEF\xBF\xBF")}) {
         EXPECT_FALSE(propertyListXml(PlistValue(bad))) << bad;
         EXPECT_FALSE(platform::writeDictionary({{"key", PlistValue(bad)}}, path)) << bad;
         EXPECT_FALSE(platform::writeDictionary({{bad, PlistValue("value")}}, path)) << bad;
