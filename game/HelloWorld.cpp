@@ -4,8 +4,10 @@
 #include "engine/TransitionScene.h"
 #include "game/ComingSoon.h"
 #include "game/GameNotifications.h"
+#include "game/missions/Missions.h"
 #include "game/quickplay/GameScene.h"
 #include "platform/NotificationCenter.h"
+#include "platform/ui/AlertView.h"
 #include "render/Label.h"
 #include "render/Menu.h"
 #include "render/Sprite.h"
@@ -66,7 +68,7 @@ HelloWorld::HelloWorld() {
     for (auto& label : labels) label->setColor(ccc3(1, 0, 210));
 }
 
-void HelloWorld::missionSelector(Object*) { fadeTo(comingSoonScene("Missions").get()); }
+void HelloWorld::missionSelector(Object*) { fadeTo(Missions::scene().get()); }
 
 void HelloWorld::fun(Object*) { fadeTo(GameScene::scene().get()); }
 
@@ -77,5 +79,5 @@ void HelloWorld::settingsSelector(Object*) { openPlatformScreen(kSettingsNotific
 void HelloWorld::High2(Object*) { openPlatformScreen(kHighScoresNotification); }
 
 void HelloWorld::helpSelector(Object*) {
-    // TODO alert
+    platform::AlertView::make("Help", kHelpText, nullptr, "Okay!")->show();
 }
