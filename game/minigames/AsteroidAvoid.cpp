@@ -2,7 +2,6 @@
 
 #include "engine/Director.h"
 #include "engine/TouchDispatcher.h"
-#include "game/Explosion.h"
 #include "game/SavedGameData.h"
 #include "game/minigames/MiniGameSupport.h"
 #include "game/minigames/miniGameMenu.h"
@@ -119,13 +118,7 @@ void AsteroidAvoid::tick(float dt) {
 }
 
 void AsteroidAvoid::hit() {
-    Point at = avoider_->position();
-    Explosion boom;
-    boom.sunDuration = 0.28f;
-    boom.sunScale = 1.1f;
-    boom.puffDuration = 0.02f;
-    boom.puffScale = 1.3f;
-    boom.showIn(this, at);
+    minigames::explodeAt(this, avoider_->position(), 1.1f, 1.3f);
 
     avoider_->setPosition(kShipStart);
     hasdied_ = true;

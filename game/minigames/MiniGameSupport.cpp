@@ -2,6 +2,7 @@
 
 #include "engine/Director.h"
 #include "engine/TransitionScene.h"
+#include "game/Explosion.h"
 #include "game/RectManager.h"
 #include "game/SavedGameData.h"
 #include "render/AtlasSprite.h"
@@ -44,6 +45,15 @@ std::string formatHundredths(float score) {
     char text[64];
     std::snprintf(text, sizeof text, "%.2f", double(score));
     return text;
+}
+
+void explodeAt(Node* parent, Point at, float sunScale, float puffScale) {
+    Explosion boom;
+    boom.sunDuration = 0.28f;
+    boom.sunScale = sunScale;
+    boom.puffDuration = 0.02f;
+    boom.puffScale = puffScale;
+    boom.showIn(parent, at);
 }
 
 void saveSurvivalBest(const char* file, float score) {

@@ -36,6 +36,10 @@ platform::SystemSoundID explosionSound(bool& canSound);
 // A score that grows by hundredths, as the label shows it ("%.2f").
 std::string formatHundredths(float score);
 
+// The burst where a ship is hit: a sun of `sunScale` for 0.28 s and a puff
+// of `puffScale`.
+void explodeAt(Node* parent, Point at, float sunScale, float puffScale);
+
 // Keeps a survival time in `file` if it is a new best and tells the player.
 void saveSurvivalBest(const char* file, float score);
 

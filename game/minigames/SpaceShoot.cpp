@@ -3,7 +3,6 @@
 #include "engine/IntervalAction.h"
 #include "engine/InstantAction.h"
 #include "engine/TouchDispatcher.h"
-#include "game/Explosion.h"
 #include "game/SavedGameData.h"
 #include "game/minigames/MiniGameSupport.h"
 #include "game/minigames/miniGameMenu.h"
@@ -171,11 +170,7 @@ void SpaceShoot::tickMain(float dt) {
 }
 
 void SpaceShoot::explodeAt(AtlasSprite* ship) {
-    Explosion boom;
-    boom.sunDuration = 0.28f;
-    boom.sunScale = 1.2f;
-    boom.puffDuration = 0.02f;
-    boom.showIn(this, ship->position());
+    minigames::explodeAt(this, ship->position(), 1.2f, 1);
 }
 
 void SpaceShoot::playerHit() {

@@ -2,7 +2,6 @@
 
 #include "engine/Director.h"
 #include "engine/TouchDispatcher.h"
-#include "game/Explosion.h"
 #include "game/SavedGameData.h"
 #include "game/minigames/MiniGameSupport.h"
 #include "game/minigames/miniGameMenu.h"
@@ -102,13 +101,7 @@ void miniGame::mainTwo(float) {
 
 void miniGame::hitBy(int which) {
     if (which == four && canSound) platform::playSystemSound(explo);
-    Point at = testSprite_->position();
-    Explosion boom;
-    boom.sunDuration = 0.28f;
-    boom.sunScale = 1.1f;
-    boom.puffDuration = 0.02f;
-    boom.puffScale = 1.3f;
-    boom.showIn(this, at);
+    minigames::explodeAt(this, testSprite_->position(), 1.1f, 1.3f);
 
     minigames::saveSurvivalBest(saved::kDragShip, i);
 
