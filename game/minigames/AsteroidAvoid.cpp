@@ -11,10 +11,6 @@
 
 #include <algorithm>
 
-using minigames::backButtonContains;
-using minigames::showImage;
-using minigames::touchLocation;
-
 namespace {
 constexpr Point kShipStart(240, 30);
 // Asteroids appear just above the picture, 59 times in 2000 frames.
@@ -28,7 +24,9 @@ constexpr float kGoneBelow = -6;
 constexpr double kPauseAfterHit = 2;
 } // namespace
 
-Ref<Scene> AsteroidAvoid::scene() { return make<AsteroidAvoid>(); }
+Ref<Scene> AsteroidAvoid::scene() {
+    return make<AsteroidAvoid>();
+}
 
 AsteroidAvoid::AsteroidAvoid() {
     hasdied_ = false;
@@ -51,10 +49,7 @@ AsteroidAvoid::AsteroidAvoid() {
 
     TouchDispatcher::sharedDispatcher().addTargetedDelegate(this, 0, false);
 
-    backButton_ = Sprite::spriteWithFile("back1.png");
-    backButton_->setPosition(Point(40, 300));
-    addChild(backButton_.get(), 0);
-    if (Texture2D* texture = backButton_->texture()) texture->setAliasTexParameters();
+    backButton_ = minigames::addBackArrow(this, Point(40, 300));
 
     main_.reserve(19);
     schedule(ccSelector(this, &AsteroidAvoid::tick));
@@ -130,21 +125,20 @@ void AsteroidAvoid::hit() {
     platform::RunLoop::main().performAfterDelay(self, kPauseAfterHit, [this] { readydude(); });
 }
 
-void AsteroidAvoid::readydude() { hasdied_ = false; }
+void AsteroidAvoid::readydude() {
+    hasdied_ = false;
+}
 
 bool AsteroidAvoid::ccTouchBegan(Touch* touch, Event*) {
-    if (!backButtonContains(backButton_.get(), touchLocation(touch))) return false;
-    showImage(backButton_.get(), "back2.png");
-    return true;
+    return minigames::pressBackArrow(backButton_.get(), touch);
 }
 
 void AsteroidAvoid::ccTouchEnded(Touch* touch, Event*) {
-    showImage(backButton_.get(), "back1.png");
-    if (backButtonContains(backButton_.get(), touchLocation(touch))) leave();
+    if (minigames::releaseBackArrow(backButton_.get(), touch)) leave();
 }
 
 void AsteroidAvoid::ccTouchCancelled(Touch*, Event*) {
-    showImage(backButton_.get(), "back1.png");
+    minigames::showImage(backButton_.get(), "back1.png");
 }
 
 bool AsteroidAvoid::keyDown(const std::string& key) {
@@ -190,7 +184,8 @@ void AsteroidAvoid::describe(PilotSight& sight) {
     sight.fireSpot = Point(240, 160); // nothing here answers a touch
     for (const Ref<AtlasSprite>& a : main_) {
         Rect box = a->boundingBox();
-        sight.threats.push_back({Point(box.minX() + box.size.width / 2, box.minY() + box.size.height / 2),
-                                 Point(0, -(float(a->tag()) + kBaseFallSpeed)), box.size});
+        sight.threats.push_back(
+            {Point(box.minX() + box.size.width / 2, box.minY() + box.size.height / 2),
+             Point(0, -(float(a->tag()) + kBaseFallSpeed)), box.size});
     }
 }

@@ -18,10 +18,31 @@ Point touchLocation(Touch* touch) {
     return Director::sharedDirector().convertToGL(touch->locationInView(touch->view()));
 }
 
-bool backButtonContains(Node* button, Point p) {
-    Point centre = button->convertToWorldSpaceAR(Point(0, 0));
-    Size s = button->contentSize();
+namespace {
+bool contains(Node* arrow, Point p) {
+    Point centre = arrow->convertToWorldSpaceAR(Point(0, 0));
+    Size s = arrow->contentSize();
     return Rect(centre.x - s.width / 2, centre.y - s.height / 2, s.width, s.height).contains(p);
+}
+} // namespace
+
+Ref<Sprite> addBackArrow(Node* parent, Point at) {
+    Ref<Sprite> arrow = Sprite::spriteWithFile("back1.png");
+    arrow->setPosition(at);
+    parent->addChild(arrow.get(), 0);
+    if (Texture2D* texture = arrow->texture()) texture->setAliasTexParameters();
+    return arrow;
+}
+
+bool pressBackArrow(Sprite* arrow, Touch* touch) {
+    if (!contains(arrow, touchLocation(touch))) return false;
+    showImage(arrow, "back2.png");
+    return true;
+}
+
+bool releaseBackArrow(Sprite* arrow, Touch* touch) {
+    showImage(arrow, "back1.png");
+    return contains(arrow, touchLocation(touch));
 }
 
 void showImage(Sprite* sprite, const char* image) {
@@ -57,8 +78,7 @@ void explodeAt(Node* parent, Point at, float sunScale, float puffScale) {
 }
 
 void saveSurvivalBest(const char* file, float score) {
-    if (saved::saveSurvivalBest(file, score))
-        postBanner("New best: " + formatHundredths(score));
+    if (saved::saveSurvivalBest(file, score)) postBanner("New best: " + formatHundredths(score));
 }
 
 void fadeTo(Scene* scene, float seconds) {

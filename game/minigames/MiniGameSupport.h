@@ -19,9 +19,17 @@ namespace minigames {
 // Where a touch is, in scene coordinates.
 Point touchLocation(Touch* touch);
 
-// The sprite back buttons are hit-tested by their screens: the button's
-// content size, centred on its position in the world.
-bool backButtonContains(Node* button, Point scenePoint);
+// The sprite back arrow of the menu, Asteroid Avoid and DragShip, which
+// their screens hit-test themselves: the arrow's content size, centred on
+// its position in the world. Made from "back1.png" (aliased) at `at` and
+// added to `parent` at z 0.
+Ref<Sprite> addBackArrow(Node* parent, Point at);
+// A touch began: on the arrow it shows "back2.png" and answers true (the
+// screen claims the touch).
+bool pressBackArrow(Sprite* arrow, Touch* touch);
+// A claimed touch ended: "back1.png" again; true when it ended on the arrow
+// (the screen leaves).
+bool releaseBackArrow(Sprite* arrow, Touch* touch);
 
 // Shows `image` on `sprite`, with aliased filtering.
 void showImage(Sprite* sprite, const char* image);

@@ -1,7 +1,7 @@
 #include "game/minigames/SpaceShoot.h"
 
-#include "engine/IntervalAction.h"
 #include "engine/InstantAction.h"
+#include "engine/IntervalAction.h"
 #include "engine/TouchDispatcher.h"
 #include "game/SavedGameData.h"
 #include "game/minigames/MiniGameSupport.h"
@@ -20,17 +20,21 @@ namespace {
 constexpr const char* kFont = "Marker Felt";
 constexpr float kLabelSize = 20, kMessageSize = 35;
 constexpr float kEnemyBulletSpeed = 800, kPlayerBulletSpeed = 890; // points per second
-constexpr float kBulletOffset = 12; // from the ship's centre
-constexpr float kEnemySpeed = 130;  // points per second
-constexpr float kTiltSpeed = 27;    // points per g per sample
+constexpr float kBulletOffset = 12;                                // from the ship's centre
+constexpr float kEnemySpeed = 130;                                 // points per second
+constexpr float kTiltSpeed = 27;                                   // points per g per sample
 constexpr float kLeftmost = 10, kRightmost = 310;
 constexpr double kRoundPause = 2.5;
 constexpr float kLeaveFade = 1.0f;
 
-std::string counted(const char* what, int value) { return what + std::to_string(value); }
+std::string counted(const char* what, int value) {
+    return what + std::to_string(value);
+}
 } // namespace
 
-Ref<Scene> SpaceShoot::scene() { return make<SpaceShoot>(); }
+Ref<Scene> SpaceShoot::scene() {
+    return make<SpaceShoot>();
+}
 
 SpaceShoot::SpaceShoot() {
     isPaused = false;
@@ -85,14 +89,19 @@ void SpaceShoot::MoveMan() {
     float x = float(platform::arc4random() % 300 + 10);
     float seconds = std::fabs(from.x - x) / kEnemySpeed;
     SecondDude_->runAction(
-        Sequence::actions({MoveTo::actionWithDuration(seconds, Point(x, from.y)),
-                           CallFunc::actionWithTarget(this, ccSelector(this, &SpaceShoot::animationDone))})
+        Sequence::actions(
+            {MoveTo::actionWithDuration(seconds, Point(x, from.y)),
+             CallFunc::actionWithTarget(this, ccSelector(this, &SpaceShoot::animationDone))})
             .get());
 }
 
-void SpaceShoot::animationDone() { MoveMan(); }
+void SpaceShoot::animationDone() {
+    MoveMan();
+}
 
-void SpaceShoot::showAmmo() { good_->setString(counted("Ammo: ", goodAmmo_)); }
+void SpaceShoot::showAmmo() {
+    good_->setString(counted("Ammo: ", goodAmmo_));
+}
 
 void SpaceShoot::quorl(float) {
     if (isPaused) return;
@@ -216,20 +225,23 @@ void SpaceShoot::dddi() {
     showMessage("You got shot. Ready?");
     Ref<SpaceShoot> self(this);
     platform::RunLoop::main().performAfterDelay(self, kRoundPause, [this] { fixed(); });
-    for (const Ref<AtlasSprite>& bullet : allBullets_) bullet->setVisible(false);
+    for (const Ref<AtlasSprite>& bullet : allBullets_)
+        bullet->setVisible(false);
 }
 
 void SpaceShoot::hasHitBad() {
     showMessage("Good job!");
     Ref<SpaceShoot> self(this);
     platform::RunLoop::main().performAfterDelay(self, kRoundPause, [this] { fixed2(); });
-    for (const Ref<AtlasSprite>& bullet : allBullets_) bullet->setVisible(false);
+    for (const Ref<AtlasSprite>& bullet : allBullets_)
+        bullet->setVisible(false);
     SecondDude_->setPosition(kEnemyStart);
 }
 
 void SpaceShoot::startRound() {
     isPaused = false;
-    for (const Ref<AtlasSprite>& bullet : allBullets_) atlas_->removeChild(bullet.get(), true);
+    for (const Ref<AtlasSprite>& bullet : allBullets_)
+        atlas_->removeChild(bullet.get(), true);
     allBullets_.clear();
     if (labelDude_) removeChild(labelDude_.get(), true);
     schedule(ccSelector(this, &SpaceShoot::tickMain));
@@ -285,7 +297,6 @@ void SpaceShoot::onExit() {
     TouchDispatcher::sharedDispatcher().removeDelegate(this);
     platform::Accelerometer& accelerometer = platform::Accelerometer::sharedAccelerometer();
     if (accelerometer.delegate() == this) accelerometer.setDelegate(nullptr);
-    if (saved::saveSpaceShootBest(score_) && score_ > 0)
-        postBanner(counted("New best: ", score_));
+    if (saved::saveSpaceShootBest(score_) && score_ > 0) postBanner(counted("New best: ", score_));
     Scene::onExit();
 }

@@ -11,19 +11,19 @@
 #include "render/TextureMgr.h"
 #include "support/PointExtensions.h"
 
-using minigames::backButtonContains;
-using minigames::showImage;
-using minigames::touchLocation;
-
 namespace {
 constexpr double kReadyAfter = 1.2, kResumeAfter = 3.0;
 constexpr float kGrabAbove = 10; // the ship jumps this far above a new finger
 
 // [0, 1) from the C library's generator.
-float unitRandom() { return float(double(platform::random()) / 2147483648.0); }
+float unitRandom() {
+    return float(double(platform::random()) / 2147483648.0);
+}
 } // namespace
 
-Ref<Scene> miniGame::scene() { return make<miniGame>(); }
+Ref<Scene> miniGame::scene() {
+    return make<miniGame>();
+}
 
 miniGame::miniGame() {
     struct Kind {
@@ -53,10 +53,7 @@ miniGame::miniGame() {
         if (Texture2D* texture = hic_->texture()) texture->setAliasTexParameters();
     }
 
-    backButton_ = Sprite::spriteWithFile("back1.png");
-    backButton_->setPosition(Point(40, 460));
-    if (Texture2D* texture = backButton_->texture()) texture->setAliasTexParameters();
-    addChild(backButton_.get(), 0);
+    backButton_ = minigames::addBackArrow(this, Point(40, 460));
 
     TouchDispatcher::sharedDispatcher().addTargetedDelegate(this, 0, false);
 
@@ -69,7 +66,8 @@ miniGame::miniGame() {
         a.sprite->setRotation(float(platform::arc4random() % 320));
         atlas_->addChild(a.sprite.get());
     }
-    for (Asteroid& a : asteroids_) a.sprite->setPosition(a.start);
+    for (Asteroid& a : asteroids_)
+        a.sprite->setPosition(a.start);
     testSprite_->setPosition(kShipStart);
     atlas_->addChild(testSprite_.get());
 
@@ -79,7 +77,8 @@ miniGame::miniGame() {
 }
 
 void miniGame::mainTwo(float) {
-    for (Asteroid& a : asteroids_) a.sprite->setRotation(a.sprite->rotation() + a.spin);
+    for (Asteroid& a : asteroids_)
+        a.sprite->setRotation(a.sprite->rotation() + a.spin);
 
     Rect ship = testSprite_->boundingBox();
     for (int which : {two, one, three, four})
@@ -109,9 +108,11 @@ void miniGame::hitBy(int which) {
     if (hic_) hic_->setString("0.00");
     testSprite_->setPosition(kShipStart);
     hadDied_ = true;
-    for (Asteroid& a : asteroids_) a.sprite->setPosition(a.start);
+    for (Asteroid& a : asteroids_)
+        a.sprite->setPosition(a.start);
 
-    readyLabelMini_ = Label::labelWithString("You got killed!", "Marker Felt", which == two ? 52 : 32);
+    readyLabelMini_ =
+        Label::labelWithString("You got killed!", "Marker Felt", which == two ? 52 : 32);
     addChild(readyLabelMini_.get());
     readyLabelMini_->setPosition(which == four ? Point(160, 140) : Point(160, 240));
 
@@ -135,12 +136,9 @@ void miniGame::hasDied() {
 }
 
 bool miniGame::ccTouchBegan(Touch* touch, Event*) {
-    Point p = touchLocation(touch);
-    if (backButtonContains(backButton_.get(), p)) {
-        showImage(backButton_.get(), "back2.png");
-        return true;
-    }
+    if (minigames::pressBackArrow(backButton_.get(), touch)) return true;
     if (hadDied_) return false;
+    Point p = minigames::touchLocation(touch);
     testSprite_->setPosition(Point(p.x, p.y + kGrabAbove));
     return true;
 }
@@ -152,12 +150,13 @@ void miniGame::ccTouchMoved(Touch* touch, Event*) {
 }
 
 void miniGame::ccTouchEnded(Touch* touch, Event*) {
-    showImage(backButton_.get(), "back1.png");
-    if (backButtonContains(backButton_.get(), touchLocation(touch)))
+    if (minigames::releaseBackArrow(backButton_.get(), touch))
         minigames::fadeTo(miniGameMenu::scene().get(), 0.5f);
 }
 
-void miniGame::ccTouchCancelled(Touch*, Event*) { showImage(backButton_.get(), "back1.png"); }
+void miniGame::ccTouchCancelled(Touch*, Event*) {
+    minigames::showImage(backButton_.get(), "back1.png");
+}
 
 bool miniGame::keyDown(const std::string& key) {
     if (key != "escape") return false;
@@ -190,9 +189,8 @@ void miniGame::describe(PilotSight& sight) {
     constexpr float kFramesPerSecond = 60;
     for (const Asteroid& a : asteroids_) {
         Rect box = a.sprite->boundingBox();
-        sight.threats.push_back({Point(box.minX() + box.size.width / 2, box.minY() + box.size.height / 2),
-                                 Point(a.velocity.x * kFramesPerSecond,
-                                       a.velocity.y * kFramesPerSecond),
-                                 box.size});
+        sight.threats.push_back(
+            {Point(box.minX() + box.size.width / 2, box.minY() + box.size.height / 2),
+             Point(a.velocity.x * kFramesPerSecond, a.velocity.y * kFramesPerSecond), box.size});
     }
 }

@@ -11,16 +11,14 @@
 #include "render/Label.h"
 #include "render/Menu.h"
 
-using minigames::backButtonContains;
-using minigames::showImage;
-using minigames::touchLocation;
-
 namespace {
 constexpr float kFadeSeconds = 0.5f;
 constexpr float kSlideSeconds = 0.5f;
 } // namespace
 
-Ref<Scene> miniGameMenu::scene() { return make<miniGameMenu>(); }
+Ref<Scene> miniGameMenu::scene() {
+    return make<miniGameMenu>();
+}
 
 miniGameMenu::miniGameMenu() {
     Ref<Sprite> background = Sprite::spriteWithFile("stars.png");
@@ -30,10 +28,7 @@ miniGameMenu::miniGameMenu() {
 
     TouchDispatcher::sharedDispatcher().addTargetedDelegate(this, 0, false);
 
-    backButton_ = Sprite::spriteWithFile("back1.png");
-    backButton_->setPosition(Point(40, 460));
-    addChild(backButton_.get(), 0);
-    if (Texture2D* texture = backButton_->texture()) texture->setAliasTexParameters();
+    backButton_ = minigames::addBackArrow(this, Point(40, 460));
 
     auto label = [](const char* text) {
         Ref<Label> label = Label::labelWithString(text, "Marker Felt", 50);
@@ -47,33 +42,35 @@ miniGameMenu::miniGameMenu() {
         MenuItemLabel::itemWithLabel(asteroidAvoid.get(), this,
                                      ccSelector(this, &miniGameMenu::fun2)),
         MenuItemLabel::itemWithLabel(dragShip.get(), this, ccSelector(this, &miniGameMenu::fun)),
-        MenuItemLabel::itemWithLabel(spaceShoot.get(), this,
-                                     ccSelector(this, &miniGameMenu::fun3)),
+        MenuItemLabel::itemWithLabel(spaceShoot.get(), this, ccSelector(this, &miniGameMenu::fun3)),
     });
     menu->alignItemsVerticallyWithPadding(30);
     addChild(menu.get());
 }
 
-void miniGameMenu::fun(Object*) { minigames::fadeTo(miniGame::scene().get(), kFadeSeconds); }
+void miniGameMenu::fun(Object*) {
+    minigames::fadeTo(miniGame::scene().get(), kFadeSeconds);
+}
 
 void miniGameMenu::fun2(Object*) {
     minigames::fadeTo(AsteroidAvoid::scene().get(), kFadeSeconds);
 }
 
-void miniGameMenu::fun3(Object*) { minigames::fadeTo(SpaceShoot::scene().get(), kFadeSeconds); }
+void miniGameMenu::fun3(Object*) {
+    minigames::fadeTo(SpaceShoot::scene().get(), kFadeSeconds);
+}
 
 bool miniGameMenu::ccTouchBegan(Touch* touch, Event*) {
-    if (!backButtonContains(backButton_.get(), touchLocation(touch))) return false;
-    showImage(backButton_.get(), "back2.png");
-    return true;
+    return minigames::pressBackArrow(backButton_.get(), touch);
 }
 
 void miniGameMenu::ccTouchEnded(Touch* touch, Event*) {
-    showImage(backButton_.get(), "back1.png");
-    if (backButtonContains(backButton_.get(), touchLocation(touch))) goBack();
+    if (minigames::releaseBackArrow(backButton_.get(), touch)) goBack();
 }
 
-void miniGameMenu::ccTouchCancelled(Touch*, Event*) { showImage(backButton_.get(), "back1.png"); }
+void miniGameMenu::ccTouchCancelled(Touch*, Event*) {
+    minigames::showImage(backButton_.get(), "back1.png");
+}
 
 bool miniGameMenu::keyDown(const std::string& key) {
     if (key != "escape") return false;

@@ -192,7 +192,9 @@ void SdlWindow::makeKeyAndVisible() {
     if (options().fullscreen) setFullscreen(true);
 }
 
-Size SdlWindow::shownSize(int orientation) const { return uprightSize(frame().size, orientation); }
+Size SdlWindow::shownSize(int orientation) const {
+    return uprightSize(frame().size, orientation);
+}
 
 void SdlWindow::followOrientation() {
     int now = StatusBar::orientation();
@@ -431,7 +433,9 @@ Ref<Object> SdlWindow::snapshot(View* view) {
                                  cw / shownSize(shownOrientation_).width);
 }
 
-Image SdlWindow::lastFrame() { return turnedUpright(portraitFrame(), shownOrientation_); }
+Image SdlWindow::lastFrame() {
+    return turnedUpright(portraitFrame(), shownOrientation_);
+}
 
 Image SdlWindow::portraitFrame() {
     Image image;

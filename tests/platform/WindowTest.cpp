@@ -189,9 +189,8 @@ TEST(InterfaceOrientation, ArrowKeysTiltThePictureThePlayerSees) {
         TiltKey key;
         double x, y;
     } cases[] = {
-        {1, TiltKey::Right, 0.6, 0},   {1, TiltKey::Up, 0, 0.6},
-        {3, TiltKey::Right, 0, -0.6},  {3, TiltKey::Left, 0, 0.6},
-        {3, TiltKey::Up, 0.6, 0},      {4, TiltKey::Right, 0, 0.6},
+        {1, TiltKey::Right, 0.6, 0}, {1, TiltKey::Up, 0, 0.6}, {3, TiltKey::Right, 0, -0.6},
+        {3, TiltKey::Left, 0, 0.6},  {3, TiltKey::Up, 0.6, 0}, {4, TiltKey::Right, 0, 0.6},
         {4, TiltKey::Up, -0.6, 0},
     };
     for (const Case& c : cases) {

@@ -1,10 +1,10 @@
 // Asteroid Avoid: the per-frame score, the best-score file, the ship's
 // bounds and the landscape picture and input of the desktop window.
+#include "game/minigames/AsteroidAvoid.h"
 #include "engine/TouchDispatcher.h"
 #include "engine/TransitionScene.h"
 #include "game/RectManager.h"
 #include "game/SavedGameData.h"
-#include "game/minigames/AsteroidAvoid.h"
 #include "game/minigames/miniGameMenu.h"
 #include "platform/Accelerometer.h"
 #include "platform/ImageDecoder.h"
@@ -30,15 +30,18 @@ protected:
     void runClear(double seconds) {
         double end = clock_.monotonic() + seconds;
         while (clock_.monotonic() < end - 1e-9) {
-            for (auto& a : running<AsteroidAvoid>()->asteroids()) a->setPosition(Point(-50, -50));
+            for (auto& a : running<AsteroidAvoid>()->asteroids())
+                a->setPosition(Point(-50, -50));
             runFor(1.0 / 60);
         }
     }
     // Frames until an asteroid falls, which is then put on the ship: the
     // next frame is a hit.
     void hitAfter(AsteroidAvoid* game, int frames) {
-        for (int f = 0; f < frames; ++f) step();
-        while (game->asteroids().empty()) step();
+        for (int f = 0; f < frames; ++f)
+            step();
+        while (game->asteroids().empty())
+            step();
         game->asteroids().front()->setPosition(game->avoider()->position());
         step();
         ASSERT_TRUE(game->hasdied());
@@ -59,8 +62,10 @@ struct TouchProbe : public Object, public TargetedTouchDelegate {
 TEST_F(AsteroidAvoidTest, ScoreGrowsAHundredthEachFrameWhateverItsLength) {
     AsteroidAvoid* game = startGame();
     float before = game->score();
-    for (int f = 0; f < 30; ++f) step(1.0 / 60);
-    for (int f = 0; f < 30; ++f) step(1.0 / 20);
+    for (int f = 0; f < 30; ++f)
+        step(1.0 / 60);
+    for (int f = 0; f < 30; ++f)
+        step(1.0 / 20);
     EXPECT_NEAR(game->score() - before, 0.60f, 1e-4f);
     // The screen came in at the end of start()'s frame: 60 frames since.
     EXPECT_EQ(game->hic()->string(), "0.60");
@@ -73,8 +78,10 @@ TEST_F(AsteroidAvoidTest, AHitKeepsTheBestAsTheStoredNumberSays) {
     } cases[] = {
         {std::nullopt, true}, // a fresh installation: whatever the score
         {"<plist version=\"1.0\"><dict><key>key</key><string>99.5</string></dict></plist>", false},
-        {"<plist version=\"1.0\"><dict><key>key</key><string>0.01xyz</string></dict></plist>", true},
-        {"<plist version=\"1.0\"><dict><key>key</key><string>nonsense</string></dict></plist>", true},
+        {"<plist version=\"1.0\"><dict><key>key</key><string>0.01xyz</string></dict></plist>",
+         true},
+        {"<plist version=\"1.0\"><dict><key>key</key><string>nonsense</string></dict></plist>",
+         true},
         {"not a property list", true}, // unreadable: an empty value, 0
     };
     for (const Case& c : cases) {
@@ -146,8 +153,8 @@ TEST_F(AsteroidAvoidTest, TheWindowShowsItUprightInLandscape) {
     // landscape screen puts them (y from the top of the window).
     auto sheet = platform::DecodedImage::imageWithContentsOfFile(
         platform::pathForResource("texture", "png"));
-    auto arrow = platform::DecodedImage::imageWithContentsOfFile(
-        platform::pathForResource("back1", "png"));
+    auto arrow =
+        platform::DecodedImage::imageWithContentsOfFile(platform::pathForResource("back1", "png"));
     ASSERT_TRUE(sheet && arrow);
     struct Picture {
         const platform::DecodedImage* image;
@@ -166,11 +173,13 @@ TEST_F(AsteroidAvoidTest, TheWindowShowsItUprightInLandscape) {
         double difference = 0;
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) {
-                const uint8_t* want =
-                    p.image->pixels().data() +
-                    (size_t(p.rect.origin.y + y) * size_t(p.image->width()) + size_t(p.rect.origin.x + x)) * 4;
+                const uint8_t* want = p.image->pixels().data() +
+                                      (size_t(p.rect.origin.y + y) * size_t(p.image->width()) +
+                                       size_t(p.rect.origin.x + x)) *
+                                          4;
                 const uint8_t* got = test::at(frame, left + x, top + y);
-                for (int k = 0; k < 3; ++k) difference += std::abs(int(want[k]) - int(got[k]));
+                for (int k = 0; k < 3; ++k)
+                    difference += std::abs(int(want[k]) - int(got[k]));
             }
         EXPECT_LT(difference / (w * h * 3), 4.0) << w << " x " << h;
     }
@@ -212,14 +221,17 @@ TEST_F(AsteroidAvoidTest, ThePilotTiltsThePictureAsSeenAndDodges) {
     options.autoplay = false;
     platform::setOptions(options);
 
-    while (game->asteroids().empty()) step();
-    for (auto& a : game->asteroids()) a->setPosition(Point(-50, 400)); // out of the way
+    while (game->asteroids().empty())
+        step();
+    for (auto& a : game->asteroids())
+        a->setPosition(Point(-50, 400)); // out of the way
     AtlasSprite* rock = game->asteroids().front().get();
     rock->setTag(54); // the fastest: 125 points a second
     rock->setPosition(Point(game->avoider()->position().x, 200));
     Ref<AtlasSprite> watched(rock);
     float startX = game->avoider()->position().x;
-    while (watched->parent() && !game->hasdied()) runFor(1.0 / 60);
+    while (watched->parent() && !game->hasdied())
+        runFor(1.0 / 60);
     EXPECT_FALSE(game->hasdied());
     EXPECT_GT(std::fabs(game->avoider()->position().x - startX), 20);
 }

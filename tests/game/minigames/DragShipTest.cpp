@@ -31,8 +31,9 @@ protected:
 } // namespace
 
 TEST_F(DragShipTest, AsteroidsOnTheShipHitInTheOrderTwoOneThreeFour) {
-    test::writeText(documents_.file(saved::kWantsSound),
-                    "<plist version=\"1.0\"><dict><key>key</key><string>ok</string></dict></plist>");
+    test::writeText(
+        documents_.file(saved::kWantsSound),
+        "<plist version=\"1.0\"><dict><key>key</key><string>ok</string></dict></plist>");
     platform::SystemSoundID expl = platform::systemSoundWithResource("expl", "wav");
     struct Case {
         std::vector<int> onShip;
@@ -48,7 +49,8 @@ TEST_F(DragShipTest, AsteroidsOnTheShipHitInTheOrderTwoOneThreeFour) {
     for (const Case& c : cases) {
         platform::disposeSystemSounds();
         miniGame* game = startGame();
-        for (int k : c.onShip) game->asteroid(k)->setPosition(game->testSprite()->position());
+        for (int k : c.onShip)
+            game->asteroid(k)->setPosition(game->testSprite()->position());
         step();
         ASSERT_TRUE(game->isPausedAfterHit());
         ASSERT_NE(game->readyLabelMini(), nullptr);
@@ -67,7 +69,8 @@ TEST_F(DragShipTest, AsteroidsOnTheShipHitInTheOrderTwoOneThreeFour) {
 
 TEST_F(DragShipTest, AfterAHitReadyThenPlayAgainAtThreeSeconds) {
     miniGame* game = startGame();
-    for (int f = 0; f < 30; ++f) step();
+    for (int f = 0; f < 30; ++f)
+        step();
     EXPECT_FALSE(savedExists(saved::kDragShip));
     game->asteroid(one)->setPosition(game->testSprite()->position());
     step();
@@ -105,7 +108,8 @@ TEST_F(DragShipTest, AfterAHitReadyThenPlayAgainAtThreeSeconds) {
 
 TEST_F(DragShipTest, AsteroidsMoveAndScoreGrowPerFrameAndBounceFromOutside) {
     miniGame* game = startGame();
-    for (int k = 0; k < 4; ++k) game->asteroid(k)->setPosition(Point(100 + 50 * k, 100));
+    for (int k = 0; k < 4; ++k)
+        game->asteroid(k)->setPosition(Point(100 + 50 * k, 100));
     game->testSprite()->setPosition(Point(300, 450));
     game->setVelocity(one, Point(2.5f, -2.5f));
     game->setVelocity(two, Point(-3, 3));

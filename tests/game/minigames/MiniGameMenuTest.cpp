@@ -1,10 +1,10 @@
 // The minigame menu: its entries and its hand-made back button.
+#include "game/minigames/miniGameMenu.h"
 #include "engine/TransitionScene.h"
 #include "game/HelloWorld.h"
 #include "game/minigames/AsteroidAvoid.h"
 #include "game/minigames/SpaceShoot.h"
 #include "game/minigames/miniGame.h"
-#include "game/minigames/miniGameMenu.h"
 #include "render/Label.h"
 #include "render/Menu.h"
 #include "tests/game/minigames/MiniGameTestSupport.h"

@@ -71,7 +71,9 @@ protected:
     }
 
     std::string saved(const std::string& file) { return readText(documents_.file(file)); }
-    bool savedExists(const std::string& file) { return platform::fileExists(documents_.file(file)); }
+    bool savedExists(const std::string& file) {
+        return platform::fileExists(documents_.file(file));
+    }
 
     TempDir documents_;
     platform::TouchInput input_{sharedWindow()};

@@ -1,7 +1,7 @@
 // The SpaceShoot duel: firing and the back button, ammunition, the rounds
 // after a hit, game over and the saved best.
-#include "game/SavedGameData.h"
 #include "game/minigames/SpaceShoot.h"
+#include "game/SavedGameData.h"
 #include "game/minigames/miniGameMenu.h"
 #include "platform/ui/Button.h"
 #include "tests/game/minigames/MiniGameTestSupport.h"
@@ -17,7 +17,8 @@ protected:
     }
     static int count(SpaceShoot* game, int tag) {
         int n = 0;
-        for (auto& b : game->allBullets()) n += b->tag() == tag;
+        for (auto& b : game->allBullets())
+            n += b->tag() == tag;
         return n;
     }
     static AtlasSprite* bullet(SpaceShoot* game, int tag) {
@@ -30,13 +31,15 @@ protected:
         double end = clock_.monotonic() + seconds;
         while (clock_.monotonic() < end - 1e-9) {
             for (auto& b : running<SpaceShoot>()->allBullets())
-                b->setPosition(Point(b->position().x, b->tag() == SpaceShoot::kEnemyBullet ? -50 : 900));
+                b->setPosition(
+                    Point(b->position().x, b->tag() == SpaceShoot::kEnemyBullet ? -50 : 900));
             runFor(1.0 / 60);
         }
     }
     // The next enemy bullet, put on the player's ship.
     void enemyBulletOnPlayer(SpaceShoot* game) {
-        while (!bullet(game, SpaceShoot::kEnemyBullet)) runSafely(1.0 / 60);
+        while (!bullet(game, SpaceShoot::kEnemyBullet))
+            runSafely(1.0 / 60);
         bullet(game, SpaceShoot::kEnemyBullet)->setPosition(game->firstDude()->position());
     }
     void playerBulletOnEnemy(SpaceShoot* game) {
@@ -82,7 +85,8 @@ TEST_F(SpaceShootTest, TheFirstTapFiresATapOnTheBackButtonNever) {
 
 TEST_F(SpaceShootTest, WithoutAmmunitionTapsWaitForTheRefill) {
     SpaceShoot* game = startGame();
-    for (int shot = 0; shot < 4; ++shot) tap(Point(200, 200));
+    for (int shot = 0; shot < 4; ++shot)
+        tap(Point(200, 200));
     EXPECT_EQ(game->goodAmmo(), 0);
     EXPECT_EQ(count(game, SpaceShoot::kPlayerBullet), 3);
     runSafely(1.95);
@@ -94,7 +98,8 @@ TEST_F(SpaceShootTest, WithoutAmmunitionTapsWaitForTheRefill) {
 
 TEST_F(SpaceShootTest, BeingHitCostsALifeRefillsTheAmmunitionAndPausesTheRound) {
     SpaceShoot* game = startGame();
-    for (int shot = 0; shot < 3; ++shot) tap(Point(200, 200));
+    for (int shot = 0; shot < 3; ++shot)
+        tap(Point(200, 200));
     ASSERT_EQ(game->goodAmmo(), 0);
     enemyBulletOnPlayer(game);
     step();
@@ -104,7 +109,8 @@ TEST_F(SpaceShootTest, BeingHitCostsALifeRefillsTheAmmunitionAndPausesTheRound) 
     EXPECT_FALSE(game->firstDude()->visible());
     EXPECT_TRUE(SpaceShoot::isPaused);
     EXPECT_EQ(messages(game), 1);
-    for (auto& b : game->allBullets()) EXPECT_FALSE(b->visible());
+    for (auto& b : game->allBullets())
+        EXPECT_FALSE(b->visible());
 
     runFor(2.4);
     EXPECT_TRUE(SpaceShoot::isPaused);
