@@ -39,6 +39,8 @@ bool prepareDocuments(std::string& error) {
         error = "the Documents directory '" + dir + "' cannot be created or written";
         return false;
     }
+    // A run killed while saving leaves the temporary file of that write.
+    removeUnfinishedWrites(dir);
     return true;
 }
 

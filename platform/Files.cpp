@@ -1,6 +1,8 @@
 #include "platform/Files.h"
 
+#include <cctype>
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
@@ -48,6 +50,21 @@ bool writeAll(int fd, const void* data, size_t size) {
         p += n;
         size -= size_t(n);
     }
+    return true;
+}
+
+// "path" is written through "dir/.path.XXXXXX" (mkstemp's pattern).
+constexpr size_t kTempSuffix = 7;
+
+std::string temporaryPattern(const fs::path& dir, const fs::path& target) {
+    return (dir / ("." + target.filename().string() + ".XXXXXX")).string();
+}
+
+bool isTemporaryName(const std::string& name) {
+    if (name.size() < kTempSuffix + 2 || name.front() != '.') return false;
+    if (name[name.size() - kTempSuffix] != '.') return false;
+    for (size_t i = name.size() - kTempSuffix + 1; i < name.size(); ++i)
+        if (!std::isalnum(static_cast<unsigned char>(name[i]))) return false;
     return true;
 }
 } // namespace
@@ -148,9 +165,18 @@ std::optional<std::vector<uint8_t>> readFile(const std::string& path, size_t max
 }
 
 bool writeFileAtomically(const std::string& path, const void* data, size_t size) {
+    // A write past the file-size limit would end the process by default;
+    // ignored, the write fails instead and the old file stays.
+    static const bool fileSizeSignalIgnored = [] {
+        struct sigaction current {};
+        if (::sigaction(SIGXFSZ, nullptr, &current) == 0 && current.sa_handler == SIG_DFL)
+            ::signal(SIGXFSZ, SIG_IGN);
+        return true;
+    }();
+    (void)fileSizeSignalIgnored;
     fs::path target(path);
     fs::path dir = target.parent_path().empty() ? fs::path(".") : target.parent_path();
-    std::string temp = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
+    std::string temp = temporaryPattern(dir, target);
     int fd = ::mkstemp(temp.data());
     if (fd < 0) return false;
     bool ok = writeAll(fd, data, size) && ::fchmod(fd, 0644) == 0 && ::fsync(fd) == 0;
@@ -165,6 +191,22 @@ bool writeFileAtomically(const std::string& path, const void* data, size_t size)
         ::close(dirFd);
     }
     return true;
+}
+
+size_t removeUnfinishedWrites(const std::string& dir, double minAgeSeconds) {
+    size_t removed = 0;
+    std::error_code ec;
+    const auto now = fs::file_time_type::clock::now();
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        if (!isTemporaryName(it->path().filename().string())) continue;
+        std::error_code statError;
+        if (!it->is_regular_file(statError)) continue;
+        auto written = it->last_write_time(statError);
+        if (statError || std::chrono::duration<double>(now - written).count() < minAgeSeconds)
+            continue;
+        removed += ::unlink(it->path().c_str()) == 0;
+    }
+    return removed;
 }
 
 } // namespace platform

@@ -26,10 +26,14 @@ bool fileExists(const std::string& path);
 bool removeFile(const std::string& path);
 // The whole file, or nothing when it cannot be read. Files larger than
 // `maxBytes` are refused.
-std::optional<std::vector<uint8_t>> readFile(const std::string& path,
-                                             size_t maxBytes = size_t(256) << 20);
+std::optional<std::vector<uint8_t>> readFile(const std::string& path, size_t maxBytes = size_t(256)
+                                                                                        << 20);
 // Writes to a temporary file in the same directory, syncs it, renames it
 // over `path` and syncs the directory: readers see the old or the new file.
 bool writeFileAtomically(const std::string& path, const void* data, size_t size);
+// Removes the temporary files of atomic writes in `dir` that never finished
+// (the writer died before the rename) and are older than `minAgeSeconds`, so
+// that another process's write in progress is left alone. Returns how many.
+size_t removeUnfinishedWrites(const std::string& dir, double minAgeSeconds = 60);
 
 } // namespace platform

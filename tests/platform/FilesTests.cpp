@@ -117,6 +117,32 @@ TEST_F(Files, AtomicWriteReplacesTheFileAndLeavesNothingBehind) {
     EXPECT_EQ(entries, 1u);
 }
 
+TEST_F(Files, OnlyOldTemporaryFilesOfUnfinishedWritesAreRemoved) {
+    const auto hoursAgo = std::filesystem::file_time_type::clock::now() - std::chrono::hours(2);
+    struct Case {
+        const char* name;
+        bool old, removed;
+    } cases[] = {
+        {".scoreData.plist.a1B2c3", true, true},
+        {".on.Zz09aa", true, true},
+        {".on.Zz09ab", false, false}, // another run may be writing it now
+        {".hidden", true, false},
+        {".on.Zz-9ab", true, false},
+        {"on.Zz09ab", true, false},
+        {"scoreData.plist", true, false},
+    };
+    for (const Case& c : cases) {
+        test::writeText(dir.file(c.name), "x");
+        if (c.old) std::filesystem::last_write_time(dir.file(c.name), hoursAgo);
+    }
+    std::filesystem::create_directory(dir.file(".dir.abcdef"));
+    std::filesystem::last_write_time(dir.file(".dir.abcdef"), hoursAgo);
+    EXPECT_EQ(platform::removeUnfinishedWrites(dir.path().string()), 2u);
+    for (const Case& c : cases)
+        EXPECT_NE(platform::fileExists(dir.file(c.name)), c.removed) << c.name;
+    EXPECT_TRUE(platform::fileExists(dir.file(".dir.abcdef")));
+}
+
 TEST(Directories, RelativeDirectoriesAreKeptAbsolute) {
     // Libraries handed a resource path (fontconfig) do not resolve relative
     // ones against the working directory.
