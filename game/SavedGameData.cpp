@@ -12,7 +12,9 @@
 namespace saved {
 
 namespace {
-std::string pathOf(const std::string& file) { return platform::documentPath(file); }
+std::string pathOf(const std::string& file) {
+    return platform::documentPath(file);
+}
 
 const char* levelKey(int level) {
     switch (level) {
@@ -26,7 +28,9 @@ const char* levelKey(int level) {
 }
 } // namespace
 
-bool exists(const std::string& file) { return platform::fileExists(pathOf(file)); }
+bool exists(const std::string& file) {
+    return platform::fileExists(pathOf(file));
+}
 
 std::string value(const std::string& file, const std::string& key) {
     if (!exists(file)) return {};
@@ -37,13 +41,28 @@ std::string value(const std::string& file, const std::string& key) {
     return *it->second.string();
 }
 
-void write(const std::string& file, const Dictionary& dictionary) {
-    platform::PlistDictionary plist;
-    for (const auto& [k, v] : dictionary) plist[k] = platform::PlistValue(v);
-    platform::writeDictionary(plist, pathOf(file));
+namespace {
+bool held = false;
 }
 
-void remove(const std::string& file) { platform::removeFile(pathOf(file)); }
+void holdWrites(bool on) {
+    held = on;
+}
+bool writesHeld() {
+    return held;
+}
+
+bool write(const std::string& file, const Dictionary& dictionary) {
+    if (held) return false;
+    platform::PlistDictionary plist;
+    for (const auto& [k, v] : dictionary)
+        plist[k] = platform::PlistValue(v);
+    return platform::writeDictionary(plist, pathOf(file));
+}
+
+void remove(const std::string& file) {
+    if (!held) platform::removeFile(pathOf(file));
+}
 
 void setFlag(const std::string& file, bool on) {
     if (on)
@@ -54,7 +73,8 @@ void setFlag(const std::string& file, bool on) {
 
 int intValue(std::string_view text) {
     size_t i = 0;
-    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])))
+        ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
     long long n = 0;
@@ -103,7 +123,9 @@ double floatValue(std::string_view text) {
     return negative ? -v : v;
 }
 
-std::string formatInt(int v) { return std::to_string(v); }
+std::string formatInt(int v) {
+    return std::to_string(v);
+}
 
 // "%f" in any locale.
 std::string formatFloat(double v) {
@@ -123,7 +145,9 @@ ControlScheme controlScheme() {
     return value(kControlScheme) == "t" ? ControlScheme::Joystick : ControlScheme::Drag;
 }
 
-int difficultySegment() { return difficulty(); }
+int difficultySegment() {
+    return difficulty();
+}
 
 int controlSegment() {
     if (!exists(kControlScheme)) return 0;
@@ -148,7 +172,9 @@ void writeControlSegment(int segment) {
         write(kControlScheme, {{"key", "t"}});
 }
 
-int bestQuickPlayScore(int level) { return intValue(value(kScoreData, levelKey(level))); }
+int bestQuickPlayScore(int level) {
+    return intValue(value(kScoreData, levelKey(level)));
+}
 
 void saveQuickPlayResult(int level, int score, int bestAtStart, int killedTotal) {
     if (score > bestAtStart) {
@@ -173,20 +199,17 @@ bool missionWon(int mission) {
     int before = openMissions();
     int opens = mission + 1;
     if (before > opens) return false; // keep the higher state
-    write(kMissions, {{"key", formatInt(opens)}});
-    return opens > before;
+    return write(kMissions, {{"key", formatInt(opens)}}) && opens > before;
 }
 
 bool saveSurvivalBest(const std::string& file, double result) {
     if (exists(file) && !(floatValue(value(file)) < result)) return false;
-    write(file, {{"key", formatFloat(result)}});
-    return true;
+    return write(file, {{"key", formatFloat(result)}});
 }
 
 bool saveSpaceShootBest(int score) {
     if (exists(kSpaceShoot) && !(intValue(value(kSpaceShoot)) < score)) return false;
-    write(kSpaceShoot, {{"key", formatInt(score)}});
-    return true;
+    return write(kSpaceShoot, {{"key", formatInt(score)}});
 }
 
 void deleteAllResults() {

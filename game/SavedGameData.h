@@ -26,9 +26,15 @@ bool exists(const std::string& file);
 // The string stored under `key`; empty when the file is missing, damaged or
 // lacks the key (or holds something other than a string there).
 std::string value(const std::string& file, const std::string& key = "key");
-// Replaces the whole file at once; a failed write leaves the old one.
-void write(const std::string& file, const Dictionary& dictionary);
+// Replaces the whole file at once; a failed write leaves the old one. True
+// when written.
+bool write(const std::string& file, const Dictionary& dictionary);
 void remove(const std::string& file);
+
+// While held, writes and removals change nothing (and writes report false):
+// a game playing itself to show what it looks like keeps no results.
+void holdWrites(bool held);
+bool writesHeld();
 // Flag files: on writes { "key": "ok" }, off deletes the file.
 void setFlag(const std::string& file, bool on);
 
@@ -70,7 +76,7 @@ bool missionWon(int mission);
 // Minigame bests: written when the file is missing or holds less; true
 // when written.
 bool saveSurvivalBest(const std::string& file, double result); // "%f"
-bool saveSpaceShootBest(int score);                             // "%d"
+bool saveSpaceShootBest(int score);                            // "%d"
 
 // The high-score screen's "delete all": every result file, not the settings.
 void deleteAllResults();

@@ -109,6 +109,7 @@ int Application::run(const Options& opts, ApplicationDelegate& delegate) {
     loop.setVirtualClock(nullptr);
     if (clock().monotonic() == fixedClock.monotonic()) setClock(nullptr);
     touchInput_.reset();
+    takenFingers_.clear();
     delegate_ = nullptr;
     return exitCode_;
 }
@@ -136,6 +137,25 @@ void Application::setActive(bool active) {
     }
 }
 
+void Application::setUserInputObserver(std::function<bool()> observer) {
+    userInputObserver_ = std::move(observer);
+}
+
+bool Application::takesPress() {
+    return userInputObserver_ && userInputObserver_();
+}
+
+bool Application::takesTouch(int64_t finger, bool began, bool ends) {
+    if (began) {
+        if (!takesPress()) return false;
+        takenFingers_.insert(finger);
+        return true;
+    }
+    if (!takenFingers_.count(finger)) return false;
+    if (ends) takenFingers_.erase(finger);
+    return true;
+}
+
 void Application::checkClockJump() {
     if (clockJumps_.check(clock()) && delegate_) delegate_->applicationSignificantTimeChange();
 }
@@ -145,18 +165,19 @@ void Application::playScript(uint64_t frame) {
     for (const ScriptEvent& e : script_->due(frame, clock().monotonic() - startMonotonic_)) {
         TouchInput* touches = touchInput();
         Point p(e.x, e.y);
+        const int64_t finger = 1000 + e.touchId;
         switch (e.kind) {
         case ScriptEvent::Kind::TouchDown:
-            if (touches) touches->began(1000 + e.touchId, p);
+            if (touches && !takesTouch(finger, true, false)) touches->began(finger, p);
             break;
         case ScriptEvent::Kind::TouchMove:
-            if (touches) touches->moved(1000 + e.touchId, p);
+            if (touches && !takesTouch(finger, false, false)) touches->moved(finger, p);
             break;
         case ScriptEvent::Kind::TouchUp:
-            if (touches) touches->ended(1000 + e.touchId, p);
+            if (touches && !takesTouch(finger, false, true)) touches->ended(finger, p);
             break;
         case ScriptEvent::Kind::TouchCancel:
-            if (touches) touches->cancelled(1000 + e.touchId);
+            if (touches && !takesTouch(finger, false, true)) touches->cancelled(finger);
             break;
         case ScriptEvent::Kind::Tilt: {
             Acceleration a;
@@ -170,7 +191,7 @@ void Application::playScript(uint64_t frame) {
             Accelerometer::sharedAccelerometer().setScriptedTilt(std::nullopt);
             break;
         case ScriptEvent::Kind::Key:
-            SdlEventSource::handleKey(e.key, e.keyDown);
+            if (!e.keyDown || !takesPress()) SdlEventSource::handleKey(e.key, e.keyDown);
             break;
         case ScriptEvent::Kind::Screenshot:
             // The picture of the frame drawn next.

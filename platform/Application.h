@@ -3,7 +3,10 @@
 #include "platform/Clock.h"
 #include "platform/Options.h"
 
+#include <cstdint>
+#include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -42,8 +45,17 @@ public:
     bool isActive() const { return active_; }
     ApplicationDelegate* delegate() const { return delegate_; }
 
+    // The player's own presses (a key or controller button, a click or a
+    // finger going down, scripted ones too) are shown to this observer before
+    // they are delivered; when it returns true the press is taken: it is not
+    // delivered, nor is the rest of a taken touch. Null: none.
+    void setUserInputObserver(std::function<bool()> observer);
+
     // Used by the event source.
     void setActive(bool active);
+    // True when a press, or a touch's phase, is taken and not to be delivered.
+    bool takesPress();
+    bool takesTouch(int64_t finger, bool began, bool ends);
     void checkClockJump();
     void playScript(uint64_t frame);
     TouchInput* touchInput();
@@ -62,6 +74,8 @@ private:
     std::unique_ptr<Script> script_;
     std::unique_ptr<TouchInput> touchInput_;
     std::vector<std::string> pendingScreenshots_;
+    std::function<bool()> userInputObserver_;
+    std::set<int64_t> takenFingers_;
 };
 
 } // namespace platform

@@ -19,8 +19,12 @@ namespace {
 volatile std::sig_atomic_t terminateSignal = 0;
 volatile std::sig_atomic_t memorySignal = 0;
 
-extern "C" void onTerminateSignal(int) { terminateSignal = 1; }
-extern "C" void onMemorySignal(int) { memorySignal = 1; }
+extern "C" void onTerminateSignal(int) {
+    terminateSignal = 1;
+}
+extern "C" void onMemorySignal(int) {
+    memorySignal = 1;
+}
 
 // The mouse is one finger; real fingers are numbered from 1.
 constexpr int64_t kMouseFinger = 0;
@@ -119,15 +123,21 @@ bool SdlEventSource::handle(const SDL_Event& e) {
         if (!window || !touches) return true;
         if ((e.type == SDL_MOUSEMOTION ? e.motion.which : e.button.which) == SDL_TOUCH_MOUSEID)
             return true; // the finger events carry these touches already
+        Application& app = Application::shared();
         if (e.type == SDL_MOUSEMOTION) {
-            touches->moved(kMouseFinger, window->pointFromPixel(float(e.motion.x),
-                                                                float(e.motion.y)));
+            if (!app.takesTouch(kMouseFinger, false, false))
+                touches->moved(kMouseFinger,
+                               window->pointFromPixel(float(e.motion.x), float(e.motion.y)));
         } else if (e.button.button == SDL_BUTTON_LEFT) {
             Point p = window->pointFromPixel(float(e.button.x), float(e.button.y));
-            if (e.type == SDL_MOUSEBUTTONDOWN)
+            bool down = e.type == SDL_MOUSEBUTTONDOWN;
+            if (app.takesTouch(kMouseFinger, down, !down)) return true;
+            if (down)
                 touches->began(kMouseFinger, p);
             else
                 touches->ended(kMouseFinger, p);
+        } else if (e.type == SDL_MOUSEBUTTONDOWN) {
+            app.takesPress(); // other buttons do nothing but count as the player's
         }
         return true;
     }
@@ -139,6 +149,9 @@ bool SdlEventSource::handle(const SDL_Event& e) {
         if (auto* sw = SDL_GetWindowFromID(e.tfinger.windowID)) SDL_GetWindowSize(sw, &w, &h);
         Point p = window->pointFromPixel(e.tfinger.x * float(w), e.tfinger.y * float(h));
         int64_t finger = fingerKey(e.tfinger.touchId, e.tfinger.fingerId);
+        if (Application::shared().takesTouch(finger, e.type == SDL_FINGERDOWN,
+                                             e.type == SDL_FINGERUP))
+            return true;
         if (e.type == SDL_FINGERDOWN) touches->began(finger, p);
         if (e.type == SDL_FINGERMOTION) touches->moved(finger, p);
         if (e.type == SDL_FINGERUP) touches->ended(finger, p);
@@ -147,7 +160,11 @@ bool SdlEventSource::handle(const SDL_Event& e) {
     case SDL_KEYDOWN:
     case SDL_KEYUP:
         if (e.key.repeat) return true;
+        if (e.type == SDL_KEYDOWN && Application::shared().takesPress()) return true;
         handleKey(keyName(e.key.keysym.sym), e.type == SDL_KEYDOWN);
+        return true;
+    case SDL_CONTROLLERBUTTONDOWN:
+        Application::shared().takesPress(); // buttons do nothing but count as the player's
         return true;
     case SDL_CONTROLLERDEVICEADDED:
         if (!controller_) controller_ = SDL_GameControllerOpen(e.cdevice.which);

@@ -148,27 +148,32 @@ private:
 
 } // namespace
 
-TEST_F(SaveCrash, AFullDiskOrAReadOnlyDirectoryKeepsTheOldFilesAndTheGameGoesOn) {
-    for (bool fullDisk : {true, false}) {
-        SCOPED_TRACE(fullDisk ? "full disk" : "read-only directory");
+TEST_F(SaveCrash, AFullDiskAReadOnlyDirectoryOrHeldWritesKeepTheOldFilesAndTheGameGoesOn) {
+    enum Refusal { FullDisk, ReadOnly, Held };
+    for (Refusal refusal : {FullDisk, ReadOnly, Held}) {
+        SCOPED_TRACE(refusal == FullDisk   ? "full disk"
+                     : refusal == ReadOnly ? "read-only"
+                                           : "held");
         for (size_t step = 0; step < kRound.size(); ++step)
             kRound[step](3);
+        saved::remove(saved::kMissions);
         const auto before = snapshot(docs.path());
         {
             std::optional<FileSizeLimit> limit;
             std::optional<ReadOnlyDirectory> readOnly;
-            if (fullDisk)
-                limit.emplace();
-            else
-                readOnly.emplace(docs.path());
-            // Settings changed, a best score beaten, a mission won.
+            if (refusal == FullDisk) limit.emplace();
+            if (refusal == ReadOnly) readOnly.emplace(docs.path());
+            saved::holdWrites(refusal == Held);
+            // Settings changed, best scores beaten, a mission won: nothing
+            // is kept, and nothing claims it was (no banner).
             saved::writeDifficultySegment(1);
             saved::writeControlSegment(2);
             saved::setFlag(saved::kInvert, true);
             saved::saveQuickPlayResult(0, 900, 0, 900);
-            saved::missionWon(1);
-            saved::saveSurvivalBest(saved::kDragShip, 900);
-            saved::saveSpaceShootBest(900);
+            EXPECT_FALSE(saved::missionWon(1));
+            EXPECT_FALSE(saved::saveSurvivalBest(saved::kDragShip, 900));
+            EXPECT_FALSE(saved::saveSpaceShootBest(900));
+            saved::holdWrites(false);
         }
         EXPECT_EQ(snapshot(docs.path()), before);
         EXPECT_EQ(saved::bestQuickPlayScore(0), 3);
