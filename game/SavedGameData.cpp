@@ -12,9 +12,7 @@
 namespace saved {
 
 namespace {
-std::string pathOf(const std::string& file) {
-    return platform::documentPath(file);
-}
+std::string pathOf(const std::string& file) { return platform::documentPath(file); }
 
 const char* levelKey(int level) {
     switch (level) {
@@ -28,9 +26,7 @@ const char* levelKey(int level) {
 }
 } // namespace
 
-bool exists(const std::string& file) {
-    return platform::fileExists(pathOf(file));
-}
+bool exists(const std::string& file) { return platform::fileExists(pathOf(file)); }
 
 std::string value(const std::string& file, const std::string& key) {
     if (!exists(file)) return {};
@@ -45,18 +41,13 @@ namespace {
 bool held = false;
 }
 
-void holdWrites(bool on) {
-    held = on;
-}
-bool writesHeld() {
-    return held;
-}
+void holdWrites(bool on) { held = on; }
+bool writesHeld() { return held; }
 
 bool write(const std::string& file, const Dictionary& dictionary) {
     if (held) return false;
     platform::PlistDictionary plist;
-    for (const auto& [k, v] : dictionary)
-        plist[k] = platform::PlistValue(v);
+    for (const auto& [k, v] : dictionary) plist[k] = platform::PlistValue(v);
     return platform::writeDictionary(plist, pathOf(file));
 }
 
@@ -73,8 +64,7 @@ void setFlag(const std::string& file, bool on) {
 
 int intValue(std::string_view text) {
     size_t i = 0;
-    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])))
-        ++i;
+    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
     long long n = 0;
@@ -123,9 +113,7 @@ double floatValue(std::string_view text) {
     return negative ? -v : v;
 }
 
-std::string formatInt(int v) {
-    return std::to_string(v);
-}
+std::string formatInt(int v) { return std::to_string(v); }
 
 // "%f" in any locale.
 std::string formatFloat(double v) {
@@ -145,9 +133,7 @@ ControlScheme controlScheme() {
     return value(kControlScheme) == "t" ? ControlScheme::Joystick : ControlScheme::Drag;
 }
 
-int difficultySegment() {
-    return difficulty();
-}
+int difficultySegment() { return difficulty(); }
 
 int controlSegment() {
     if (!exists(kControlScheme)) return 0;
@@ -172,9 +158,7 @@ void writeControlSegment(int segment) {
         write(kControlScheme, {{"key", "t"}});
 }
 
-int bestQuickPlayScore(int level) {
-    return intValue(value(kScoreData, levelKey(level)));
-}
+int bestQuickPlayScore(int level) { return intValue(value(kScoreData, levelKey(level))); }
 
 void saveQuickPlayResult(int level, int score, int bestAtStart, int killedTotal) {
     if (score > bestAtStart) {

@@ -26,8 +26,8 @@ bool fileExists(const std::string& path);
 bool removeFile(const std::string& path);
 // The whole file, or nothing when it cannot be read. Files larger than
 // `maxBytes` are refused.
-std::optional<std::vector<uint8_t>> readFile(const std::string& path, size_t maxBytes = size_t(256)
-                                                                                        << 20);
+std::optional<std::vector<uint8_t>> readFile(const std::string& path,
+                                             size_t maxBytes = size_t(256) << 20);
 // Writes to a temporary file in the same directory, syncs it, renames it
 // over `path` and syncs the directory: readers see the old or the new file.
 bool writeFileAtomically(const std::string& path, const void* data, size_t size);

@@ -19,12 +19,8 @@ namespace {
 volatile std::sig_atomic_t terminateSignal = 0;
 volatile std::sig_atomic_t memorySignal = 0;
 
-extern "C" void onTerminateSignal(int) {
-    terminateSignal = 1;
-}
-extern "C" void onMemorySignal(int) {
-    memorySignal = 1;
-}
+extern "C" void onTerminateSignal(int) { terminateSignal = 1; }
+extern "C" void onMemorySignal(int) { memorySignal = 1; }
 
 // The mouse is one finger; real fingers are numbered from 1.
 constexpr int64_t kMouseFinger = 0;

@@ -4,15 +4,13 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <png.h>
 #include <set>
+#include <png.h>
 #include <sys/wait.h>
 
 namespace {
 
-std::string binary() {
-    return NEBULARK_BINARY;
-}
+std::string binary() { return NEBULARK_BINARY; }
 
 struct Result {
     int code;
@@ -21,8 +19,8 @@ struct Result {
 
 Result run(const std::string& args, const test::TempDir& dir) {
     std::string out = dir.file("output.txt");
-    std::string cmd =
-        binary() + " --documents " + dir.file("docs") + " " + args + " >" + out + " 2>&1";
+    std::string cmd = binary() + " --documents " + dir.file("docs") + " " + args + " >" + out +
+                      " 2>&1";
     int status = std::system(cmd.c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, test::readText(out)};
 }
@@ -64,10 +62,9 @@ TEST(Program, HeadlessRunWritesANonBlankScreenshot) {
 
 TEST(Program, TheHeadlessRunWalksThroughTheScreensAndEndsOnTheMainMenu) {
     test::TempDir dir;
-    Result r =
-        run("--headless --fixed-dt 0.0166667 --script " NEBULARK_WALK_SCRIPT " --screenshot " +
-                dir.file("run.png"),
-            dir);
+    Result r = run("--headless --fixed-dt 0.0166667 --script " NEBULARK_WALK_SCRIPT
+                   " --screenshot " + dir.file("run.png"),
+                   dir);
     ASSERT_EQ(r.code, 0) << r.output;
     Png png = readPng(dir.file("run.png"));
     ASSERT_EQ(png.width, 320);
@@ -147,17 +144,16 @@ TEST(Program, BadInputEndsWithOneLineAndNonZeroExit) {
     test::writeText(dir.file("bad.txt"), "# fine\n7 touch down 1\n");
     Result r = run("--headless --script " + dir.file("bad.txt"), dir);
     EXPECT_EQ(r.code, 2);
-    EXPECT_EQ(r.output,
-              "nebulark: " + dir.file("bad.txt") + ": line 2: touch down needs X Y [ID]\n");
+    EXPECT_EQ(r.output, "nebulark: " + dir.file("bad.txt") + ": line 2: touch down needs X Y [ID]\n");
 }
 
 TEST(Program, HelpListsEveryOption) {
     test::TempDir dir;
     Result r = run("--help", dir);
     EXPECT_EQ(r.code, 0);
-    for (const char* option :
-         {"--headless", "--scale", "--fullscreen", "--frames", "--fixed-dt", "--screenshot",
-          "--script", "--documents", "--resources", "--seed", "--demo", "--start", "--autoplay",
-          "--help", "screens for --start: menu"})
+    for (const char* option : {"--headless", "--scale", "--fullscreen", "--frames", "--fixed-dt",
+                               "--screenshot", "--script", "--documents", "--resources", "--seed",
+                               "--demo", "--start", "--autoplay", "--help",
+                               "screens for --start: menu"})
         EXPECT_NE(r.output.find(option), std::string::npos) << option;
 }
