@@ -50,7 +50,7 @@ TEST_F(AlertViewTest, TheIndexReachesTheDelegateAfterTheAlertIsGone) {
     run(0.3);
     tap(centreOf(alert.get(), 1));
     EXPECT_EQ(log, std::vector<std::string>{"clicked 1 shown"});
-    run(AlertView::kFadeDuration + 0.1);
+    run(ModalPanel::kFadeDuration + 0.1);
     EXPECT_EQ(log, (std::vector<std::string>{"clicked 1 shown", "dismissed 3:1 gone"}));
     EXPECT_FALSE(alert->isVisible());
 }
@@ -101,7 +101,7 @@ TEST_F(AlertViewTest, KeysChooseAndPressButtons) {
         std::string expected =
             c.pressed < 0 ? "" : "dismissed 0:" + std::to_string(c.pressed) + " gone";
         EXPECT_EQ(log.empty() ? "" : log.back(), expected) << c.keys.back();
-        AlertView::resetAll();
+        ModalPanel::resetAll();
     }
     EXPECT_FALSE(Keyboard::shared().keyDown("return")); // nothing up, nobody answers
 }
@@ -115,17 +115,17 @@ TEST_F(AlertViewTest, AnAlertShownWhileAnotherIsUpWaitsItsTurn) {
     second->setTag(2);
     first->show();
     second->show();
-    EXPECT_EQ(AlertView::visibleAlert(), first.get());
-    EXPECT_EQ(AlertView::pendingAlerts(), 1u);
+    EXPECT_EQ(ModalPanel::visiblePanel(), first.get());
+    EXPECT_EQ(ModalPanel::pendingPanels(), 1u);
     run(0.3);
     Keyboard::shared().keyDown("return");
     run(0.3);
-    EXPECT_EQ(AlertView::visibleAlert(), second.get());
+    EXPECT_EQ(ModalPanel::visiblePanel(), second.get());
     EXPECT_EQ(log.back(), "dismissed 1:0 gone");
     Keyboard::shared().keyDown("return");
     run(0.3);
     EXPECT_EQ(log.back(), "dismissed 2:0 gone");
-    EXPECT_EQ(AlertView::visibleAlert(), nullptr);
+    EXPECT_EQ(ModalPanel::visiblePanel(), nullptr);
 }
 
 TEST_F(AlertViewTest, ADelegateLetGoWhileItsAlertIsUpIsHeldToTheEnd) {
@@ -156,7 +156,7 @@ TEST_F(AlertViewTest, HugeTextsAndManyButtonsStayOnTheScreen) {
     auto none = AlertView::make("", "", nullptr, "");
     none->show(); // waits; without buttons it can only be taken down by code
     alert->dismissWithClickedButtonIndex(0, false);
-    EXPECT_EQ(AlertView::visibleAlert(), none.get());
+    EXPECT_EQ(ModalPanel::visiblePanel(), none.get());
     none->dismissWithClickedButtonIndex(0, false);
-    EXPECT_EQ(AlertView::visibleAlert(), nullptr);
+    EXPECT_EQ(ModalPanel::visiblePanel(), nullptr);
 }

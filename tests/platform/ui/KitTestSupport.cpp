@@ -2,6 +2,7 @@
 
 #include "platform/ui/AlertView.h"
 #include "platform/ui/Animator.h"
+#include "platform/ui/ModalPanel.h"
 
 #include <cstdlib>
 #include <ostream>
@@ -27,7 +28,7 @@ void KitTest::SetUp() {
 
 void KitTest::TearDown() {
     input_.reset();
-    AlertView::resetAll();
+    ModalPanel::resetAll();
     Animator::shared().reset();
     window_->endAllModals();
     while (!window_->subviews().empty())
