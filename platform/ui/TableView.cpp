@@ -260,13 +260,15 @@ void TableView::tile() {
     float x = grouped ? kGroupInset : 0;
     float w = bounds().size.width - 2 * x;
     double y0 = offset_, y1 = offset_ + double(bounds().size.height);
-    std::map<IndexPath, Ref<TableViewCell>> shown;
+
+    // What is in sight now: headers, and rows with their places.
     std::map<int, Ref<Label>> headers;
+    std::vector<IndexPath> rows;
     for (int s = 0; s < numberOfSections(); ++s) {
-        const Section sec = sections_[size_t(s)];
+        const Section& sec = sections_[size_t(s)];
         double end = sec.rowsTop + double(sec.rows) * rowHeight_;
         if (sec.top >= y1) break;
-        if (end <= y0) continue;
+        if (end <= y0 && sec.rowsTop <= y0) continue;
         if (sec.headerHeight > 0 && sec.rowsTop > y0) {
             Ref<Label> header;
             if (auto it = headers_.find(s); it != headers_.end()) header = it->second;
@@ -278,39 +280,48 @@ void TableView::tile() {
                 Rect(0, float(sec.top - offset_), bounds().size.width, sec.headerHeight));
             headers[s] = header;
         }
-        if (sec.rows == 0 || rowHeight_ <= 0) continue;
+        if (sec.rows == 0) continue;
         int first = int(std::max(0.0, std::floor((y0 - sec.rowsTop) / rowHeight_)));
         int last = int(std::min(double(sec.rows - 1), std::floor((y1 - sec.rowsTop) / rowHeight_)));
-        for (int r = first; r <= last; ++r) {
-            IndexPath ip{s, r};
-            Ref<TableViewCell> cell;
-            if (auto it = visible_.find(ip); it != visible_.end()) cell = it->second;
-            if (!cell) {
-                cell = dataSource_->cellForRowAtIndexPath(this, ip);
-                if (!cell) {
-                    ccLog("TableView: no cell for row %d of section %d", r, s);
-                    cell = make<TableViewCell>(TableViewCellStyle::Default, "");
-                }
-                if (cell->superview() != this) insertSubview(cell.get(), 0);
-                cell->setSelected(hasSelection_ && selected_ == ip);
-            }
-            using P = TableViewCell::GroupPosition;
-            cell->setGroupPosition(!grouped            ? P::None
-                                   : sec.rows == 1     ? P::Single
-                                   : r == 0            ? P::Top
-                                   : r == sec.rows - 1 ? P::Bottom
-                                                       : P::Middle);
-            cell->setFrame(
-                Rect(x, float(sec.rowsTop + double(r) * rowHeight_ - offset_), w, rowHeight_));
-            shown[ip] = cell;
-        }
+        for (int r = first; r <= last; ++r)
+            rows.push_back(IndexPath{s, r});
     }
-    for (auto& [ip, cell] : visible_)
-        if (!shown.count(ip) && cell->superview() == this) enqueue(cell);
     for (auto& [s, header] : headers_)
         if (!headers.count(s)) header->removeFromSuperview();
-    visible_ = std::move(shown);
     headers_ = std::move(headers);
+
+    // Rows that left give their cells up first, so that those coming in can
+    // have them.
+    std::map<IndexPath, Ref<TableViewCell>> shown;
+    for (auto& [ip, cell] : visible_) {
+        if (std::binary_search(rows.begin(), rows.end(), ip))
+            shown[ip] = cell;
+        else if (cell->superview() == this)
+            enqueue(cell);
+    }
+    visible_.clear();
+    for (const IndexPath& ip : rows) {
+        const Section& sec = sections_[size_t(ip.section)];
+        Ref<TableViewCell>& cell = shown[ip];
+        if (!cell) {
+            cell = dataSource_->cellForRowAtIndexPath(this, ip);
+            if (!cell) {
+                ccLog("TableView: no cell for row %d of section %d", ip.row, ip.section);
+                cell = make<TableViewCell>(TableViewCellStyle::Default, "");
+            }
+            if (cell->superview() != this) insertSubview(cell.get(), 0);
+            cell->setSelected(hasSelection_ && selected_ == ip);
+        }
+        using P = TableViewCell::GroupPosition;
+        cell->setGroupPosition(!grouped                 ? P::None
+                               : sec.rows == 1          ? P::Single
+                               : ip.row == 0            ? P::Top
+                               : ip.row == sec.rows - 1 ? P::Bottom
+                                                        : P::Middle);
+        cell->setFrame(
+            Rect(x, float(sec.rowsTop + double(ip.row) * rowHeight_ - offset_), w, rowHeight_));
+    }
+    visible_ = std::move(shown);
 }
 
 TableViewCell* TableView::cellForRowAtIndexPath(IndexPath ip) const {
