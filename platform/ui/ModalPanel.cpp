@@ -4,23 +4,32 @@
 #include "support/Log.h"
 
 #include <algorithm>
+#include <typeinfo>
 
 namespace platform {
 
 namespace {
 
-// The panel on screen and those waiting behind it.
-ModalPanel* current = nullptr;
+// The panels on screen (at most one of each kind, the newest last) and
+// those waiting for theirs to go.
+std::vector<ModalPanel*>& up() {
+    static auto* u = new std::vector<ModalPanel*>;
+    return *u;
+}
 std::vector<Ref<ModalPanel>>& queue() {
     static auto* q = new std::vector<Ref<ModalPanel>>;
     return *q;
+}
+bool kindIsUp(const ModalPanel* panel) {
+    return std::any_of(up().begin(), up().end(),
+                       [&](const ModalPanel* p) { return typeid(*p) == typeid(*panel); });
 }
 
 } // namespace
 
 ModalPanel::~ModalPanel() {
     if (Keyboard::shared().hasResponder(this)) Keyboard::shared().removeResponder(this);
-    if (current == this) current = nullptr;
+    std::erase(up(), this);
 }
 
 void ModalPanel::setDelegateOwner(Object* owner) {
@@ -67,7 +76,7 @@ void ModalPanel::showPanel() {
     if (visible_ || queued_) return;
     queued_ = true;
     heldDelegate_ = delegateOwner_;
-    if (current) {
+    if (kindIsUp(this)) {
         queue().push_back(Ref<ModalPanel>(this));
         return;
     }
@@ -84,7 +93,7 @@ void ModalPanel::present() {
     }
     visible_ = true;
     dismissing_ = false;
-    current = this;
+    up().push_back(this);
     layoutPanel(w->bounds().size);
     backdrop_ = make<View>(w->bounds());
     backdrop_->setBackgroundColor(backdropColor());
@@ -142,15 +151,17 @@ void ModalPanel::finishDismissal(int index) {
     backdrop_ = nullptr;
     visible_ = false;
     dismissing_ = false;
-    if (current == this) current = nullptr;
+    std::erase(up(), this);
     Ref<Object> held = std::move(heldDelegate_);
     notifyDismissed(index);
     held = nullptr;
-    // The next panel in line, unless the delegate showed one already.
-    if (!current && !queue().empty()) {
-        Ref<ModalPanel> next = queue().front();
-        queue().erase(queue().begin());
-        next->present();
+    // The next panel of this kind in line, unless the delegate showed one.
+    auto next = std::find_if(queue().begin(), queue().end(),
+                             [](const Ref<ModalPanel>& p) { return !kindIsUp(p.get()); });
+    if (next != queue().end()) {
+        Ref<ModalPanel> panel = *next;
+        queue().erase(next);
+        panel->present();
     }
 }
 
@@ -173,9 +184,7 @@ bool ModalPanel::keyDown(const std::string& key) {
     return true;
 }
 
-ModalPanel* ModalPanel::visiblePanel() {
-    return current;
-}
+ModalPanel* ModalPanel::visiblePanel() { return up().empty() ? nullptr : up().back(); }
 size_t ModalPanel::pendingPanels() {
     return queue().size();
 }
@@ -187,7 +196,9 @@ void ModalPanel::resetAll() {
         p->queued_ = false;
         p->heldDelegate_ = nullptr;
     }
-    if (Ref<ModalPanel> p = current) {
+    while (!up().empty()) {
+        Ref<ModalPanel> p = up().back();
+        up().pop_back();
         Keyboard::shared().removeResponder(p.get());
         if (p->backdrop_) {
             if (Window* w = p->backdrop_->window()) w->endModal(p->backdrop_.get());
@@ -198,7 +209,6 @@ void ModalPanel::resetAll() {
         p->visible_ = false;
         p->dismissing_ = false;
         p->heldDelegate_ = nullptr;
-        current = nullptr;
     }
 }
 

@@ -26,7 +26,8 @@ private:
 };
 
 // What alerts and action sheets share: a box of buttons shown modally over
-// a dimmed screen. One panel is up at a time; one shown meanwhile waits its
+// a dimmed screen. One panel of a kind is up at a time (an alert may come up
+// over an action sheet); another of the same kind shown meanwhile waits its
 // turn. While up it takes every touch and every key: Enter presses the
 // focused button (at first the cancel button), the arrow keys and Tab move
 // the focus, Escape presses the button the panel gives it (if any). From
@@ -54,7 +55,7 @@ public:
 
     bool keyDown(const std::string& key) override;
 
-    // The panel on screen, if any, and how many wait behind it.
+    // The newest panel on screen, if any, and how many wait.
     static ModalPanel* visiblePanel();
     static size_t pendingPanels();
     // Takes every panel down and forgets the queue, calling no one (tests).

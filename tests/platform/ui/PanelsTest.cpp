@@ -76,16 +76,22 @@ TEST_F(PanelsTest, ASheetReportsAfterItHasGoneAndEscapeCancels) {
     EXPECT_EQ(answers->log, std::vector<std::string>{"2 gone"});
 }
 
-TEST_F(PanelsTest, AnAlertShownOverASheetWaitsForIt) {
-    auto sheet = ActionSheet::make("", nullptr, "Cancel", "", {});
+TEST_F(PanelsTest, AnAlertComesUpOverASheetAndTakesTheKeysFirst) {
+    auto answers = make<SheetAnswers>();
+    auto sheet = ActionSheet::make("", answers.get(), "Cancel", "", {});
     auto alert = AlertView::make("Help!", "text", nullptr, "Thanks!");
     sheet->showInView(gl_.get());
     alert->show();
-    EXPECT_EQ(ModalPanel::visiblePanel(), sheet.get());
+    EXPECT_EQ(ModalPanel::visiblePanel(), alert.get());
+    EXPECT_EQ(ModalPanel::pendingPanels(), 0u);
     run(0.4);
+    tap(Point(160, 470)); // on the sheet's cancel button, under the alert
     Keyboard::shared().keyDown("return");
     run(0.4);
-    EXPECT_EQ(ModalPanel::visiblePanel(), alert.get());
+    EXPECT_FALSE(alert->isVisible());
+    EXPECT_TRUE(sheet->isVisible());
+    EXPECT_TRUE(answers->log.empty());
+    EXPECT_EQ(ModalPanel::visiblePanel(), sheet.get());
 }
 
 TEST_F(PanelsTest, TheBubbleMenuPointsAtItsTargetAndHidesOnAnyOtherTouch) {
