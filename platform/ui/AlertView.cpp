@@ -95,6 +95,12 @@ std::vector<int> AlertView::visualOrder() const {
     return order;
 }
 
+AlertView* AlertView::visibleAlert() {
+    for (ModalPanel* p : visiblePanels())
+        if (auto* alert = dynamic_cast<AlertView*>(p)) return alert;
+    return nullptr;
+}
+
 int AlertView::escapeButtonIndex() const {
     return numberOfButtons() == 1 ? cancelButtonIndex() : -1;
 }

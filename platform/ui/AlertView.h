@@ -61,8 +61,10 @@ public:
         setDelegateOwner(owner);
     }
 
-    // Shows the alert (or queues it behind the panel that is up).
+    // Shows the alert (or queues it behind the alert that is up).
     void show() { showPanel(); }
+    // The alert on screen, if any.
+    static AlertView* visibleAlert();
 
     bool drawsContent() const override { return true; }
     void draw(GraphicsContext& g) override;

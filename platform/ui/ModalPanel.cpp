@@ -185,6 +185,7 @@ bool ModalPanel::keyDown(const std::string& key) {
 }
 
 ModalPanel* ModalPanel::visiblePanel() { return up().empty() ? nullptr : up().back(); }
+const std::vector<ModalPanel*>& ModalPanel::visiblePanels() { return up(); }
 size_t ModalPanel::pendingPanels() {
     return queue().size();
 }

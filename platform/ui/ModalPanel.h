@@ -57,6 +57,8 @@ public:
 
     // The newest panel on screen, if any, and how many wait.
     static ModalPanel* visiblePanel();
+    // Every panel on screen, the oldest first.
+    static const std::vector<ModalPanel*>& visiblePanels();
     static size_t pendingPanels();
     // Takes every panel down and forgets the queue, calling no one (tests).
     static void resetAll();

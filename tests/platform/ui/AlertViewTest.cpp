@@ -115,17 +115,17 @@ TEST_F(AlertViewTest, AnAlertShownWhileAnotherIsUpWaitsItsTurn) {
     second->setTag(2);
     first->show();
     second->show();
-    EXPECT_EQ(ModalPanel::visiblePanel(), first.get());
+    EXPECT_EQ(AlertView::visibleAlert(), first.get());
     EXPECT_EQ(ModalPanel::pendingPanels(), 1u);
     run(0.3);
     Keyboard::shared().keyDown("return");
     run(0.3);
-    EXPECT_EQ(ModalPanel::visiblePanel(), second.get());
+    EXPECT_EQ(AlertView::visibleAlert(), second.get());
     EXPECT_EQ(log.back(), "dismissed 1:0 gone");
     Keyboard::shared().keyDown("return");
     run(0.3);
     EXPECT_EQ(log.back(), "dismissed 2:0 gone");
-    EXPECT_EQ(ModalPanel::visiblePanel(), nullptr);
+    EXPECT_EQ(AlertView::visibleAlert(), nullptr);
 }
 
 TEST_F(AlertViewTest, ADelegateLetGoWhileItsAlertIsUpIsHeldToTheEnd) {
@@ -156,7 +156,7 @@ TEST_F(AlertViewTest, HugeTextsAndManyButtonsStayOnTheScreen) {
     auto none = AlertView::make("", "", nullptr, "");
     none->show(); // waits; without buttons it can only be taken down by code
     alert->dismissWithClickedButtonIndex(0, false);
-    EXPECT_EQ(ModalPanel::visiblePanel(), none.get());
+    EXPECT_EQ(AlertView::visibleAlert(), none.get());
     none->dismissWithClickedButtonIndex(0, false);
-    EXPECT_EQ(ModalPanel::visiblePanel(), nullptr);
+    EXPECT_EQ(AlertView::visibleAlert(), nullptr);
 }
