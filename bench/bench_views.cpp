@@ -71,9 +71,10 @@ struct Scene {
         gl->addSubview(table.get());
         for (int i = 0; i < 2; ++i) {
             gl->addSubview(make<Switch>(Point(200, 310 + 40 * float(i))).get());
-            gl->addSubview(make<SegmentedControl>(Rect(16, 400 + 36 * float(i), 288, 30),
-                                                  std::vector<std::string>{"Easy", "Medium", "Hard"})
-                               .get());
+            gl->addSubview(
+                make<SegmentedControl>(Rect(16, 400 + 36 * float(i), 288, 30),
+                                       std::vector<std::string>{"Easy", "Medium", "Hard"})
+                    .get());
         }
         counter = make<Label>(Rect(16, 310, 150, 30), "0");
         counter->setTextColor(ccColor4F{1, 1, 1, 1});
@@ -117,10 +118,18 @@ void run(benchmark::State& state, bool views, bool changing, bool turning) {
     setClock(nullptr);
 }
 
-void BM_GLPictureAlone(benchmark::State& s) { run(s, false, false, false); }
-void BM_StillViews(benchmark::State& s) { run(s, true, false, false); }
-void BM_OneLabelChanging(benchmark::State& s) { run(s, true, true, false); }
-void BM_TurningInAFlip(benchmark::State& s) { run(s, true, false, true); }
+void BM_GLPictureAlone(benchmark::State& s) {
+    run(s, false, false, false);
+}
+void BM_StillViews(benchmark::State& s) {
+    run(s, true, false, false);
+}
+void BM_OneLabelChanging(benchmark::State& s) {
+    run(s, true, true, false);
+}
+void BM_TurningInAFlip(benchmark::State& s) {
+    run(s, true, false, true);
+}
 
 BENCHMARK(BM_GLPictureAlone)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StillViews)->Unit(benchmark::kMillisecond);

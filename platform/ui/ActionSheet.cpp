@@ -46,12 +46,7 @@ public:
             g.setColor(rgba(0.4f, 0.7f, 1.0f));
             g.strokeRoundedRect(Rect(1, 1, b.size.width - 2, b.size.height - 2), 10, 2.5f);
         }
-        TextStyle s;
-        s.font = font();
-        s.color = text;
-        s.alignment = TextAlignment::Center;
-        s.maxLines = 1;
-        g.drawText(currentTitle(), Rect(8, 0, b.size.width - 16, b.size.height), s, true);
+        drawTitle(g, 8, text);
     }
 
 private:

@@ -37,17 +37,8 @@ public:
             g.setColor(rgba(1, 1, 1, 0.95f));
             g.strokeRoundedRect(Rect(1, 1, b.size.width - 2, b.size.height - 2), 8, 2);
         }
-        TextStyle style;
-        style.font = font();
-        style.color = rgba(1, 1, 1);
-        style.alignment = TextAlignment::Center;
-        style.maxLines = 1;
-        TextStyle shadow = style;
-        shadow.color = rgba(0, 0, 0, 0.5f);
-        Rect text(6, 0, b.size.width - 12, b.size.height);
-        g.drawText(currentTitle(), Rect(text.origin.x, -1, text.size.width, text.size.height),
-                   shadow, true);
-        g.drawText(currentTitle(), text, style, true);
+        drawTitle(g, 6, rgba(0, 0, 0, 0.5f), -1); // a shadow above
+        drawTitle(g, 6, rgba(1, 1, 1));
     }
 
 private:

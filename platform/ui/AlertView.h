@@ -3,7 +3,6 @@
 #include "platform/ui/ModalPanel.h"
 
 #include <string>
-#include <type_traits>
 #include <vector>
 
 namespace platform {
@@ -55,10 +54,7 @@ public:
     AlertViewDelegate* delegate() const { return delegate_; }
     template <class D>
     void setDelegate(D* delegate) {
-        Object* owner = nullptr;
-        if constexpr (std::is_base_of_v<Object, D>) owner = delegate;
-        delegate_ = delegate;
-        setDelegateOwner(owner);
+        bindDelegate(delegate_, delegate);
     }
 
     // Shows the alert (or queues it behind the alert that is up).

@@ -184,8 +184,12 @@ bool ModalPanel::keyDown(const std::string& key) {
     return true;
 }
 
-ModalPanel* ModalPanel::visiblePanel() { return up().empty() ? nullptr : up().back(); }
-const std::vector<ModalPanel*>& ModalPanel::visiblePanels() { return up(); }
+ModalPanel* ModalPanel::visiblePanel() {
+    return up().empty() ? nullptr : up().back();
+}
+const std::vector<ModalPanel*>& ModalPanel::visiblePanels() {
+    return up();
+}
 size_t ModalPanel::pendingPanels() {
     return queue().size();
 }

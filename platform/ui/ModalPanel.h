@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace platform {
@@ -69,7 +70,15 @@ public:
 protected:
     explicit ModalPanel(Rect frame) : View(frame) {}
 
-    // `owner`: what to hold while the panel is up (may be null).
+    // Points `slot` at `delegate` and holds it while the panel is up when
+    // it is an Object.
+    template <class Interface, class D>
+    void bindDelegate(Interface*& slot, D* delegate) {
+        Object* owner = nullptr;
+        if constexpr (std::is_base_of_v<Object, D>) owner = delegate;
+        slot = delegate;
+        setDelegateOwner(owner);
+    }
     void setDelegateOwner(Object* owner);
     // Shows the panel, or queues it behind the one that is up.
     void showPanel();

@@ -34,12 +34,7 @@ public:
             g.setColor(rgba(1, 1, 1, 0.25f));
             g.fillRoundedRect(box, 5);
         }
-        TextStyle s;
-        s.font = font();
-        s.color = rgba(1, 1, 1, fade);
-        s.alignment = TextAlignment::Center;
-        s.maxLines = 1;
-        g.drawText(currentTitle(), Rect(4, 0, b.size.width - 8, b.size.height), s, true);
+        drawTitle(g, 4, rgba(1, 1, 1, fade));
     }
 
 private:

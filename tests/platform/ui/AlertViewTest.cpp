@@ -8,15 +8,7 @@ using kit::Rgb;
 
 namespace {
 
-class AlertViewTest : public kit::KitTest {
-protected:
-    // The centre of a button, in window points.
-    static Point centreOf(AlertView* alert, int index) {
-        Button* b = alert->buttonAtIndex(index);
-        return b->convertPointToWindow(
-            Point(b->bounds().size.width / 2, b->bounds().size.height / 2));
-    }
-};
+class AlertViewTest : public kit::KitTest {};
 
 // A delegate that notes what it was told, and where the alert was then.
 class Answers : public Object, public AlertViewDelegate {
@@ -48,7 +40,7 @@ TEST_F(AlertViewTest, TheIndexReachesTheDelegateAfterTheAlertIsGone) {
     EXPECT_EQ(alert->buttonTitleAtIndex(1), "Quit");
     alert->show();
     run(0.3);
-    tap(centreOf(alert.get(), 1));
+    tap(centreOf(alert->buttonAtIndex(1)));
     EXPECT_EQ(log, std::vector<std::string>{"clicked 1 shown"});
     run(ModalPanel::kFadeDuration + 0.1);
     EXPECT_EQ(log, (std::vector<std::string>{"clicked 1 shown", "dismissed 3:1 gone"}));
@@ -69,7 +61,7 @@ TEST_F(AlertViewTest, AModalAlertBlocksTouchesToTheGLViewAndDimsIt) {
     tap(Point(160, 470));
     EXPECT_EQ(gl_->touches, 0);
     EXPECT_TRUE(alert->isVisible());
-    tap(centreOf(alert.get(), 0));
+    tap(centreOf(alert->buttonAtIndex(0)));
     run(0.3);
     EXPECT_FALSE(alert->isVisible());
     tap(Point(10, 10));

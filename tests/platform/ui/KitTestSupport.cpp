@@ -57,6 +57,10 @@ void KitTest::tap(Point p) {
     input_->ended(1, p);
 }
 
+Point KitTest::centreOf(const View* v) {
+    return v->convertPointToWindow(Point(v->bounds().size.width / 2, v->bounds().size.height / 2));
+}
+
 void KitTest::presentGL(float r, float g, float b) {
     window_->context()->makeCurrent();
     surface_->bind();

@@ -15,11 +15,6 @@ protected:
         XWMenuController::sharedMenuController().setMenuVisible(false, false);
         KitTest::TearDown();
     }
-    static Point centreOf(ModalPanel* panel, int index) {
-        Button* b = panel->buttonAtIndex(index);
-        return b->convertPointToWindow(
-            Point(b->bounds().size.width / 2, b->bounds().size.height / 2));
-    }
 };
 
 class SheetAnswers : public Object, public ActionSheetDelegate {
@@ -47,7 +42,7 @@ TEST_F(PanelsTest, AnActionSheetSlidesUpWithItsDestructiveButtonRedAndOnlyDismis
     EXPECT_GT(midway, f.minY() + 10); // it came from below
 
     platform::Image img = window_->lastFrame();
-    Point red = centreOf(sheet.get(), 1), white = centreOf(sheet.get(), 0);
+    Point red = centreOf(sheet->buttonAtIndex(1)), white = centreOf(sheet->buttonAtIndex(0));
     Rgb r = pixel(img, 40, int(red.y)), w = pixel(img, 40, int(white.y));
     EXPECT_GT(r.r, r.g + 80) << r;
     EXPECT_LT(w.r, r.r - 80) << w;                     // dark glass in this style
