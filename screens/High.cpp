@@ -25,17 +25,17 @@ std::string line(const char* format, const std::string& value) {
 std::string stored(const char* file) { return saved::exists(file) ? saved::value(file) : "0"; }
 
 // The survival games count in hundredths and show two decimals; what they
-// store has six.
+// store has six. Nothing stored (or nothing readable) is 0.
 std::string survivalBest(const std::string& text) {
     double v = saved::floatValue(text);
-    if (text.empty() || !std::isfinite(v)) return "0";
+    if (v == 0 || !std::isfinite(v)) return "0";
     char buf[400]; // room for the largest double in full
     std::snprintf(buf, sizeof buf, "%.2f", v);
     return buf;
 }
 
 std::string wholeBest(const std::string& text) {
-    return text.empty() ? "0" : saved::formatInt(saved::intValue(text));
+    return saved::formatInt(saved::intValue(text));
 }
 
 constexpr int kDeleteButton = 1;
@@ -61,6 +61,8 @@ void High::loadView() {
 
     tableView_ = make<TableView>(Rect(0, Toolbar::kHeight, 320, 480 - 2 * Toolbar::kHeight),
                                  TableViewStyle::Grouped);
+    // Slightly short rows keep both sections in sight without scrolling.
+    tableView_->setRowHeight(38);
     tableView_->setDataSource(this);
     tableView_->setDelegate(this);
     root->addSubview(tableView_.get());

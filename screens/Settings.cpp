@@ -11,7 +11,8 @@ using namespace platform;
 
 namespace {
 
-// A grouped row: its caption on the left, its control on the right.
+// A grouped row: a caption on the left and its control on the right, or a
+// control across the whole row (its caption is the section's title).
 class ControlCell : public TableViewCell {
 public:
     ControlCell(const std::string& caption, Ref<View> control)
@@ -28,6 +29,7 @@ public:
         TableViewCell::layoutSubviews();
         Size box = contentView()->bounds().size;
         Size size = control_->frame().size;
+        if (textLabel()->text().empty()) size.width = std::max(0.0f, box.width - 2 * kPadding);
         float x = std::max(0.0f, box.width - size.width - kPadding);
         control_->setFrame(Rect(x, std::round((box.height - size.height) / 2), size.width,
                                 size.height));
@@ -57,8 +59,9 @@ Settings::~Settings() {
     }
 }
 
-// The whole screen: the title bar with Done, then grouped rows of captions
-// and their controls.
+// The whole screen: the title bar with Done, then grouped rows: the two
+// choices of three under their titles, the switches and the music button
+// beside their captions.
 void Settings::loadView() {
     auto root = make<View>(Rect(0, 0, 320, 480));
     root->setBackgroundColor(rgba(0.77f, 0.8f, 0.85f));
@@ -67,12 +70,12 @@ void Settings::loadView() {
                                                               ccSelector(this, &Settings::hi))});
     root->addSubview(titleBar_.get());
 
-    Gentle_ = make<SegmentedControl>(Rect(0, 0, 186, 30),
+    Gentle_ = make<SegmentedControl>(Rect(0, 0, 0, 32),
                                      std::vector<std::string>{"Tilt", "Drag", "Joystick"});
     Gentle_->addTarget(ccSelector(this, &Settings::didChangeControlType), ControlEventValueChanged);
     now2_ = make<Switch>();
     now2_->addTarget(ccSelector(this, &Settings::didChange2), ControlEventValueChanged);
-    rg_ = make<SegmentedControl>(Rect(0, 0, 186, 30),
+    rg_ = make<SegmentedControl>(Rect(0, 0, 0, 32),
                                  std::vector<std::string>{"Easy", "Medium", "Hard"});
     rg_->addTarget(ccSelector(this, &Settings::changed), ControlEventValueChanged);
     now_ = make<Switch>();
@@ -86,8 +89,8 @@ void Settings::loadView() {
     };
     Ref<TableViewCell> invert = row("Invert tilt", now2_.get());
     labelMain_ = invert->textLabel();
-    groups_ = {{"Controls", {row("Steer by", Gentle_.get()), invert}},
-               {"Quick Play", {row("Difficulty", rg_.get())}},
+    groups_ = {{"Steering", {row("", Gentle_.get()), invert}},
+               {"Quick Play Difficulty", {row("", rg_.get())}},
                {"Sound", {row("Sound effects", now_.get()), row("Music", music_.get())}}};
 
     table_ = make<TableView>(Rect(0, Toolbar::kHeight, 320, 480 - Toolbar::kHeight),

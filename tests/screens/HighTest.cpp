@@ -6,6 +6,7 @@
 #include "screens/High.h"
 #include "tests/screens/ScreenTestSupport.h"
 
+#include <set>
 #include <vector>
 
 using namespace platform;
@@ -109,12 +110,21 @@ TEST_F(HighTest, TwoSectionsUnderTheirHeadersInReusedCells) {
     EXPECT_EQ(high->titleForHeaderInSection(table, 1), "Minigames");
     EXPECT_EQ(table->numberOfRowsInSection(0), 4);
     EXPECT_EQ(table->numberOfRowsInSection(1), 3);
-    TableViewCell* first = table->cellForRowAtIndexPath({0, 0});
-    ASSERT_NE(first, nullptr);
-    EXPECT_EQ(first->reuseIdentifier(), "tblCellView");
+    // Every row in sight, without scrolling.
+    EXPECT_LE(table->contentHeight(), table->bounds().size.height);
+    auto cells = [&] {
+        std::set<TableViewCell*> all;
+        for (int s = 0; s < 2; ++s)
+            for (int r = 0; r < table->numberOfRowsInSection(s); ++r)
+                all.insert(table->cellForRowAtIndexPath({s, r}));
+        return all;
+    };
+    std::set<TableViewCell*> before = cells();
+    ASSERT_EQ(before.size(), 7u);
+    for (TableViewCell* cell : before) EXPECT_EQ(cell->reuseIdentifier(), "tblCellView");
     // A reload hands the same cells out again.
     high->refresh();
-    EXPECT_EQ(table->cellForRowAtIndexPath({0, 0}), first);
+    EXPECT_EQ(cells(), before);
 }
 
 TEST_F(HighTest, DeleteAllAsksFirstThenKeepsOnlySettingsAndMissions) {

@@ -115,14 +115,15 @@ TEST_F(SettingsTest, OnlyTiltLeavesTheInversionSwitchUsable) {
     saved::write(saved::kControlScheme, {{"key", "t"}});
     Settings* s = openSettings();
     EXPECT_TRUE(s->now2()->enabled());
-    tapSegment(s->Gentle(), 2); // joystick again
+    tapSegment(s->Gentle(), 1);
+    EXPECT_FALSE(s->now2()->enabled());
+    EXPECT_FLOAT_EQ(s->labelMain()->alpha(), 0.5f);
+    tapSegment(s->Gentle(), 2);
     EXPECT_FALSE(s->now2()->enabled());
     EXPECT_FLOAT_EQ(s->labelMain()->alpha(), 0.5f);
     tap(s->now2()); // a disabled switch does nothing
     EXPECT_FALSE(s->now2()->isOn());
     EXPECT_FALSE(saved::exists(saved::kInvert));
-    tapSegment(s->Gentle(), 1);
-    EXPECT_FALSE(s->now2()->enabled());
     tapSegment(s->Gentle(), 0);
     EXPECT_TRUE(s->now2()->enabled());
     EXPECT_FLOAT_EQ(s->labelMain()->alpha(), 1.0f);
@@ -145,6 +146,7 @@ TEST_F(SettingsTest, TheMusicButtonPicksSongsForTheMusicPlayer) {
     TableView* list = picker->tableView();
     tap(list->cellForRowAtIndexPath({0, 2}));
     tap(list->cellForRowAtIndexPath({0, 0}));
+    runFor(0.4);
     Image img = picture("music_picker.png");
     for (int row = 0; row < 3; ++row) {
         Rect box = inWindow(list->cellForRowAtIndexPath({0, row}));
@@ -214,9 +216,11 @@ TEST_F(SettingsTest, PictureCaptionsBesideTheirControls) {
     Rgb easy = pixel(img, Point(level.minX() + 6, level.minY() + 4));
     EXPECT_GT(hard.b, hard.r + 60);
     EXPECT_LT(std::abs(easy.b - easy.r), 40);
-    // Each caption is written left of its control, in the same row.
-    for (View* control : {(View*)s->now(), (View*)s->now2(), (View*)s->rg(),
-                          (View*)s->Gentle(), (View*)s->musicButton()}) {
+    // The choices of three fill their rows; every other control has its
+    // caption written on its left.
+    for (View* choice : {(View*)s->rg(), (View*)s->Gentle()})
+        EXPECT_GE(choice->bounds().size.width, 270);
+    for (View* control : {(View*)s->now(), (View*)s->now2(), (View*)s->musicButton()}) {
         Rect c = inWindow(control);
         EXPECT_GE(c.minY(), Toolbar::kHeight);
         EXPECT_LE(c.maxY(), 480);
