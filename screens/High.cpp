@@ -67,17 +67,15 @@ void High::loadView() {
     tableView_->setDelegate(this);
     root->addSubview(tableView_.get());
 
-    auto item = [](const char* title, BarButtonItemStyle style, Selector<void()> action) {
-        return make<BarButtonItem>(title, style, std::move(action));
-    };
+    using Item = BarButtonItem;
+    const auto bordered = BarButtonItemStyle::Bordered, done = BarButtonItemStyle::Done;
     toolbar_ = make<Toolbar>(Rect(0, 480 - Toolbar::kHeight, 320, Toolbar::kHeight));
     toolbar_->setBarStyle(BarStyle::Black);
-    toolbar_->setItems(
-        {item("Help", BarButtonItemStyle::Bordered, ccSelector(this, &High::help)),
-         item("Post", BarButtonItemStyle::Bordered, ccSelector(this, &High::post)),
-         BarButtonItem::flexibleSpace(),
-         item("Delete All", BarButtonItemStyle::Bordered, ccSelector(this, &High::deleteNow)),
-         item("Done", BarButtonItemStyle::Done, ccSelector(this, &High::did))});
+    toolbar_->setItems({make<Item>("Help", bordered, ccSelector(this, &High::help)),
+                        make<Item>("Post", bordered, ccSelector(this, &High::post)),
+                        Item::flexibleSpace(),
+                        make<Item>("Delete All", bordered, ccSelector(this, &High::deleteNow)),
+                        make<Item>("Done", done, ccSelector(this, &High::did))});
     root->addSubview(toolbar_.get());
     setView(root.get());
 }
@@ -131,7 +129,8 @@ std::string High::titleForHeaderInSection(TableView*, int section) {
 }
 
 Ref<TableViewCell> High::cellForRowAtIndexPath(TableView* table, IndexPath indexPath) {
-    Ref<TableViewCell> reused = table->dequeueReusableCellWithIdentifier(TableCellView::kIdentifier);
+    Ref<TableViewCell> reused =
+        table->dequeueReusableCellWithIdentifier(TableCellView::kIdentifier);
     auto* cell = dynamic_cast<TableCellView*>(reused.get());
     tblCell_ = cell ? Ref<TableCellView>(cell) : make<TableCellView>();
     size_t index = size_t(indexPath.row) + (indexPath.section == 0 ? 0 : kQuickPlayRows);
@@ -147,7 +146,8 @@ void High::help() { AlertView::make("Help!", kHelpMessage, nullptr, "Thanks!")->
 
 void High::post() {
     // There is no score service to post to: either button only closes it.
-    auto sheet = ActionSheet::make("Post Scores To Starboard", this, "", "", {"Post All", "Cancel"});
+    auto sheet =
+        ActionSheet::make("Post Scores To Starboard", this, "", "", {"Post All", "Cancel"});
     sheet->setDestructiveButtonIndex(1);
     sheet->setActionSheetStyle(ActionSheetStyle::BlackTranslucent);
     sheet->showInView(view());
