@@ -17,8 +17,7 @@
 
 namespace screentest {
 
-// The game launched on its main menu, with saved data in a fresh directory;
-// the platform screens are opened the way the menu opens them.
+// The game launched on its main menu, with saved data in a fresh directory.
 class ScreenTest : public test::AppTest {
 protected:
     void SetUp() override {
@@ -35,8 +34,8 @@ protected:
         platform::setDocumentsDirectory("");
     }
 
-    // Posts `name` and lets the flip in end.
-    void open(const char* name) {
+    // Posts `name` and lets a flip end.
+    void post(const char* name) {
         platform::NotificationCenter::defaultCenter().postNotificationName(name);
         runFor(0.6);
     }
@@ -56,27 +55,35 @@ protected:
         ADD_FAILURE() << "no bar button " << title;
         return nullptr;
     }
+    static bool menuIsRunning() {
+        Scene* s = Director::sharedDirector().runningScene();
+        return s && !s->children().empty() &&
+               dynamic_cast<HelloWorld*>(s->children()[0].get()) &&
+               !Director::sharedDirector().isPaused();
+    }
 
     // The saved files and what they hold.
     std::map<std::string, saved::Dictionary> files() const {
         std::map<std::string, saved::Dictionary> all;
         for (auto& entry : std::filesystem::directory_iterator(docs.path())) {
-            std::string name = entry.path().filename().string();
-            auto dict = platform::readDictionary(entry.path().string());
-            saved::Dictionary& out = all[name];
-            if (!dict) continue;
-            for (auto& [k, v] : *dict)
-                if (v.string()) out[k] = *v.string();
+            saved::Dictionary& out = all[entry.path().filename().string()];
+            if (auto dict = platform::readDictionary(entry.path().string()))
+                for (auto& [k, v] : *dict)
+                    if (v.string()) out[k] = *v.string();
         }
         return all;
     }
+    void clearDocuments() {
+        for (auto& entry : std::filesystem::directory_iterator(docs.path()))
+            std::filesystem::remove(entry.path());
+    }
 
     // What the window shows now; kept under $NEBULARK_PICTURES when set.
-    static platform::Image picture(const char* keepAs = nullptr) {
+    static platform::Image picture(const char* keepAs) {
         platform::Window* w = test::sharedWindow();
         w->composite();
         platform::Image img = w->lastFrame();
-        if (const char* dir = std::getenv("NEBULARK_PICTURES"); dir && keepAs)
+        if (const char* dir = std::getenv("NEBULARK_PICTURES"))
             platform::writePng(std::string(dir) + "/" + keepAs, img);
         return img;
     }
@@ -87,15 +94,24 @@ protected:
         const uint8_t* px = test::at(img, int(p.x), int(p.y));
         return Rgb{px[0], px[1], px[2]};
     }
-    // Pixels of the window rectangle `r` darker than `below` in every channel.
-    static int darkIn(const platform::Image& img, Rect r, int below = 110) {
+    static bool isBlue(Rgb c) { return c.b > c.r + 60; }
+    static bool isSlate(Rgb c) { return c.b > c.r + 15 && c.b < 235; }
+    static bool isGrey(Rgb c) { return std::abs(c.b - c.r) < 30; }
+    static bool isWhite(Rgb c) { return c.r > 245 && c.g > 245 && c.b > 245; }
+    // Pixels of the window rectangle `r` that pass `test`.
+    template <class Test>
+    static int countIn(const platform::Image& img, Rect r, Test test) {
         int n = 0;
         for (int y = int(r.minY()); y < int(r.maxY()); ++y)
-            for (int x = int(r.minX()); x < int(r.maxX()); ++x) {
-                const uint8_t* px = test::at(img, x, y);
-                if (px[0] < below && px[1] < below && px[2] < below) ++n;
-            }
+            for (int x = int(r.minX()); x < int(r.maxX()); ++x)
+                n += test(pixel(img, Point(float(x), float(y))));
         return n;
+    }
+    static int darkIn(const platform::Image& img, Rect r) {
+        return countIn(img, r, [](Rgb c) { return c.r < 110 && c.g < 110 && c.b < 110; });
+    }
+    static int lightIn(const platform::Image& img, Rect r) {
+        return countIn(img, r, [](Rgb c) { return c.r > 240; });
     }
     static float midY(Rect r) { return r.minY() + r.size.height / 2; }
     // `view`'s rectangle in window points.
