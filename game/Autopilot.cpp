@@ -101,7 +101,7 @@ float Autopilot::danger(float x) const {
         } else {
             continue;
         }
-        if (leave < 0 || enter > kLookAhead) continue;
+        if (leave < 0 || enter > (t.shootable ? kShootableLookAhead : kLookAhead)) continue;
         enter = std::max(enter, 0.0f);
         const float reach = (t.size.width + s.shipSize.width) / 2 + kMargin;
         for (float when : {enter, (enter + leave) / 2, leave}) {

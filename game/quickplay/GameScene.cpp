@@ -860,16 +860,16 @@ void GameScene::describe(PilotSight& sight) {
     sight.fireSpot = Point(160, 300);
     if (hasLeft_) return;
 
-    auto thing = [](AtlasSprite* s, Point velocity) {
+    auto thing = [](AtlasSprite* s, Point velocity, bool shootable) {
         Rect box = s->boundingBox();
         return PilotSight::Thing{
             Point(box.minX() + box.size.width / 2, box.minY() + box.size.height / 2), velocity,
-            box.size};
+            box.size, shootable};
     };
     for (const Ref<AtlasSprite>& enemy : randomNew_) {
         float speed = float(enemy->tag() == kCrazyShipTag ? speedMax_ + kCrazyExtraSpeed
                                                           : speedMax_);
-        PilotSight::Thing t = thing(enemy.get(), Point(0, -speed));
+        PilotSight::Thing t = thing(enemy.get(), Point(0, -speed), true);
         sight.threats.push_back(t);
         sight.targets.push_back(t);
     }
@@ -877,15 +877,15 @@ void GameScene::describe(PilotSight& sight) {
         AtlasSprite* a = asteroidsArray_->at<AtlasSprite>(i);
         int tag = a->tag();
         float vx = tag > 24 ? -float(tag + 59) : float(tag + 58);
-        PilotSight::Thing t = thing(a, Point(vx, -kAsteroidFall));
+        PilotSight::Thing t = thing(a, Point(vx, -kAsteroidFall), true);
         sight.threats.push_back(t);
         sight.targets.push_back(t);
     }
     for (size_t i = 0; i < downArray_->count; ++i) {
         AtlasSprite* o = downArray_->at<AtlasSprite>(i);
         if (isPowerUp(o->tag()))
-            sight.pickups.push_back(thing(o, Point(0, -kPowerUpSpeed)));
+            sight.pickups.push_back(thing(o, Point(0, -kPowerUpSpeed), false));
         else
-            sight.threats.push_back(thing(o, Point(0, -kEnemyShotSpeed)));
+            sight.threats.push_back(thing(o, Point(0, -kEnemyShotSpeed), false));
     }
 }
