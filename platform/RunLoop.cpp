@@ -266,6 +266,11 @@ void RunLoop::stop() {
 }
 
 void RunLoop::reset() {
+    // What is forgotten is invalid, so that its owners know to ask again.
+    for (auto& t : timers_)
+        t->invalidate();
+    for (auto& l : displayLinks_)
+        l->invalidate();
     timers_.clear();
     displayLinks_.clear();
     linkSnapshot_.clear();

@@ -2,6 +2,7 @@
 #include "platform/TextRenderer.h"
 
 #include "platform/Files.h"
+#include "platform/FontMap.h"
 #include "support/Log.h"
 
 #include <algorithm>
@@ -93,6 +94,11 @@ bool usableSize(float size) {
 }
 
 } // namespace
+
+void withFontMap(const std::function<void(PangoFontMap*)>& use) {
+    std::lock_guard lock(fontMutex);
+    use(currentFontMap());
+}
 
 Size measureText(const std::string& text, const std::string& fontName, float fontSize) {
     if (!usableSize(fontSize)) return {};

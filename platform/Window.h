@@ -1,9 +1,11 @@
 #pragma once
 
 #include "platform/GL.h"
+#include "platform/RunLoop.h"
 #include "platform/View.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,8 +38,18 @@ public:
     virtual void makeKeyAndVisible() = 0;
     virtual GLContext* context() = 0;
 
-    // Shows `surface` in `view`'s place and puts the frame on screen.
+    // Shows `surface` in `view`'s place, with the views above it, and puts
+    // the frame on screen.
     virtual void present(View* view, const GLSurface& surface) = 0;
+    // The views changed: the window composes a new picture at the next
+    // display refresh unless the GL view presents one first.
+    void setNeedsComposite();
+    bool needsComposite() const { return needsComposite_; }
+    // Composes and shows a picture now, with the GL view's last surface.
+    virtual void composite() = 0;
+    // A picture of `view` and its subviews as they are now (for view
+    // transitions); null when it cannot be made.
+    virtual Ref<Object> snapshot(View* view) = 0;
     uint64_t presentedFrames() const { return presentedFrames_; }
     // The last presented frame as the player saw it (at the window's scale),
     // or an empty image before the first present.
@@ -51,6 +63,15 @@ public:
     // Turns a window pixel into a point of the root view (letterbox aware).
     virtual Point pointFromPixel(float x, float y) const = 0;
 
+    // A modal view takes every touch while it is up: touches go to the
+    // deepest view under them inside the newest modal view, or to the modal
+    // view itself, never to what lies beneath. Held until endModal.
+    void beginModal(View* view);
+    void endModal(View* view);
+    View* modalView() const;
+    void endAllModals() { modal_.clear(); }
+    View* hitTest(Point point) override;
+
     // Called after every present (frame counting, scripted screenshots).
     void setPresentObserver(std::function<void(uint64_t frame)> observer) {
         presentObserver_ = std::move(observer);
@@ -59,10 +80,19 @@ public:
 protected:
     explicit Window(Rect frame);
     void didPresent();
+    void didComposite() { needsComposite_ = false; }
+    // Before the window goes: no more refresh calls.
+    void stopRefreshing();
 
 private:
+    void refresh();
+
     uint64_t presentedFrames_ = 0;
+    uint64_t presentedAtLastRefresh_ = 0;
     std::function<void(uint64_t)> presentObserver_;
+    std::vector<Ref<View>> modal_;
+    Ref<RunLoopTimer> refreshLink_;
+    bool needsComposite_ = false;
 };
 
 } // namespace platform

@@ -1,6 +1,7 @@
 #include "platform/sdl/SdlWindow.h"
 
 #include "platform/Options.h"
+#include "platform/ui/Animator.h"
 #include "support/Log.h"
 
 #include <algorithm>
@@ -59,7 +60,9 @@ float chooseScale(Rect frame) {
 }
 } // namespace
 
-Window* Window::main() { return mainWindow; }
+Window* Window::main() {
+    return mainWindow;
+}
 
 Window::Window(Rect frame) : View(frame) {}
 
@@ -72,7 +75,9 @@ void Window::didPresent() {
     if (presentObserver_) presentObserver_(presentedFrames_);
 }
 
-Ref<Window> Window::create(Rect frame) { return SdlWindow::create(frame); }
+Ref<Window> Window::create(Rect frame) {
+    return SdlWindow::create(frame);
+}
 
 void Window::shutdownWindowSystem() {
     if (mainWindow) return; // still in use
@@ -130,8 +135,12 @@ SdlWindow::SdlWindow(Rect frame, SDL_Window* window, void* context, float scale)
 
 SdlWindow::~SdlWindow() {
     if (mainWindow == this) mainWindow = nullptr;
+    stopRefreshing();
     // Views that draw with the window's context let go of it first.
-    while (!subviews().empty()) subviews().back()->removeFromSuperview();
+    while (!subviews().empty())
+        subviews().back()->removeFromSuperview();
+    endAllModals();
+    if (context_->makeCurrent()) compositor_.reset();
     context_ = nullptr;
     GLContext::clearCurrent();
     SDL_DestroyWindow(window_);
@@ -183,66 +192,97 @@ Point SdlWindow::pointFromPixel(float px, float py) const {
 }
 
 void SdlWindow::forgetSurface(const GLSurface* surface) {
-    if (lastSurface_ == surface) lastSurface_ = nullptr;
+    if (lastSurface_ != surface) return;
+    lastSurface_ = nullptr;
+    lastSurfaceView_ = nullptr;
 }
 
+namespace {
+
+// What the frame's drawing relies on, put back after the window drew: the
+// composition must be invisible to it.
+class SavedGLState {
+public:
+    SavedGLState() {
+        framebuffer_ = boundFramebuffer();
+        glGetIntegerv(GL_VIEWPORT, viewport_);
+        glGetIntegerv(GL_SCISSOR_BOX, scissor_);
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &texture_);
+        glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &arrayBuffer_);
+        glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &envMode_);
+        glGetIntegerv(GL_BLEND_SRC, &blendSrc_);
+        glGetIntegerv(GL_BLEND_DST, &blendDst_);
+        glGetFloatv(GL_COLOR_CLEAR_VALUE, clearColor_);
+        glGetFloatv(GL_CURRENT_COLOR, color_);
+        for (size_t i = 0; i < std::size(kCaps); ++i)
+            capOn_[i] = glIsEnabled(kCaps[i]);
+        for (size_t i = 0; i < std::size(kArrays); ++i)
+            arrayOn_[i] = glIsEnabled(kArrays[i]);
+        for (GLenum c : kCaps)
+            glDisable(c);
+        for (GLenum a : kArrays)
+            glDisableClientState(a);
+        glBindBuffer(GL_ARRAY_BUFFER, 0);
+        for (GLenum mode : {GL_TEXTURE, GL_PROJECTION, GL_MODELVIEW}) {
+            glMatrixMode(mode);
+            glPushMatrix();
+            glLoadIdentity();
+        }
+    }
+    ~SavedGLState() {
+        for (GLenum mode : {GL_TEXTURE, GL_PROJECTION, GL_MODELVIEW}) {
+            glMatrixMode(mode);
+            glPopMatrix();
+        }
+        for (size_t i = 0; i < std::size(kCaps); ++i)
+            capOn_[i] ? glEnable(kCaps[i]) : glDisable(kCaps[i]);
+        for (size_t i = 0; i < std::size(kArrays); ++i)
+            arrayOn_[i] ? glEnableClientState(kArrays[i]) : glDisableClientState(kArrays[i]);
+        glColor4f(color_[0], color_[1], color_[2], color_[3]);
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, envMode_);
+        glBlendFunc(GLenum(blendSrc_), GLenum(blendDst_));
+        glBindTexture(GL_TEXTURE_2D, GLuint(texture_));
+        glBindBuffer(GL_ARRAY_BUFFER, GLuint(arrayBuffer_));
+        glClearColor(clearColor_[0], clearColor_[1], clearColor_[2], clearColor_[3]);
+        glScissor(scissor_[0], scissor_[1], scissor_[2], scissor_[3]);
+        glViewport(viewport_[0], viewport_[1], viewport_[2], viewport_[3]);
+        bindFramebuffer(framebuffer_);
+    }
+    SavedGLState(const SavedGLState&) = delete;
+    SavedGLState& operator=(const SavedGLState&) = delete;
+
+private:
+    static constexpr GLenum kCaps[] = {GL_TEXTURE_2D, GL_BLEND,    GL_DEPTH_TEST, GL_SCISSOR_TEST,
+                                       GL_ALPHA_TEST, GL_LIGHTING, GL_CULL_FACE,  GL_FOG};
+    static constexpr GLenum kArrays[] = {GL_VERTEX_ARRAY, GL_TEXTURE_COORD_ARRAY, GL_COLOR_ARRAY,
+                                         GL_NORMAL_ARRAY, GL_POINT_SIZE_ARRAY_OES};
+    GLuint framebuffer_ = 0;
+    GLint viewport_[4] = {}, scissor_[4] = {};
+    GLint texture_ = 0, arrayBuffer_ = 0, envMode_ = 0, blendSrc_ = 0, blendDst_ = 0;
+    GLfloat clearColor_[4] = {}, color_[4] = {};
+    GLboolean capOn_[std::size(kCaps)] = {};
+    GLboolean arrayOn_[std::size(kArrays)] = {};
+};
+
+} // namespace
+
 void SdlWindow::present(View* view, const GLSurface& surface) {
-    context_->makeCurrent();
-    int dw = 0, dh = 0;
-    SDL_GL_GetDrawableSize(window_, &dw, &dh);
-    float cx, cy, cw, ch;
-    contentRect(dw, dh, cx, cy, cw, ch);
-    float k = cw / frame().size.width;
-    Point origin = view ? view->originInWindow() : Point();
-    // The view's rectangle in drawable pixels, GL orientation (y up).
-    float x0 = cx + origin.x * k;
-    float x1 = x0 + float(surface.width()) * k;
-    float yTop = cy + origin.y * k;
-    float y1 = float(dh) - yTop;
-    float y0 = y1 - float(surface.height()) * k;
+    lastSurface_ = &surface;
+    lastSurfaceView_ = view;
+    show();
+}
 
-    // Save what the frame's drawing relies on; the composition below must be
-    // invisible to it.
-    GLuint previousFramebuffer = boundFramebuffer();
-    GLint viewport[4], texture = 0, arrayBuffer = 0, envMode = 0;
-    GLfloat clearColor[4];
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &texture);
-    glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &arrayBuffer);
-    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &envMode);
-    glGetFloatv(GL_COLOR_CLEAR_VALUE, clearColor);
-    const GLenum caps[] = {GL_TEXTURE_2D, GL_BLEND,    GL_DEPTH_TEST, GL_SCISSOR_TEST,
-                           GL_ALPHA_TEST, GL_LIGHTING, GL_CULL_FACE,  GL_FOG};
-    GLboolean capOn[std::size(caps)];
-    for (size_t i = 0; i < std::size(caps); ++i) capOn[i] = glIsEnabled(caps[i]);
-    const GLenum arrays[] = {GL_VERTEX_ARRAY, GL_TEXTURE_COORD_ARRAY, GL_COLOR_ARRAY,
-                             GL_NORMAL_ARRAY, GL_POINT_SIZE_ARRAY_OES};
-    GLboolean arrayOn[std::size(arrays)];
-    for (size_t i = 0; i < std::size(arrays); ++i) arrayOn[i] = glIsEnabled(arrays[i]);
-    GLfloat color[4];
-    glGetFloatv(GL_CURRENT_COLOR, color);
+void SdlWindow::composite() {
+    show();
+}
 
-    bindWindowFramebuffer();
-    glViewport(0, 0, dw, dh);
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    for (GLenum c : caps) glDisable(c);
-    for (GLenum a : arrays) glDisableClientState(a);
+void SdlWindow::blit(GLuint texture, float x0, float y0, float x1, float y1, bool crisp) {
     glEnable(GL_TEXTURE_2D);
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
-    glBindTexture(GL_TEXTURE_2D, surface.colorBuffer());
-    bool crisp = std::fabs(k - std::round(k)) < 1e-4f;
+    glBindTexture(GL_TEXTURE_2D, texture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, crisp ? GL_NEAREST : GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, crisp ? GL_NEAREST : GL_LINEAR);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
     glColor4f(1, 1, 1, 1);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrthof(0, float(dw), 0, float(dh), -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
     const GLfloat vertices[] = {x0, y0, x1, y0, x0, y1, x1, y1};
     const GLfloat texCoords[] = {0, 0, 1, 0, 0, 1, 1, 1};
     glEnableClientState(GL_VERTEX_ARRAY);
@@ -252,30 +292,80 @@ void SdlWindow::present(View* view, const GLSurface& surface) {
     glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
     glDisableClientState(GL_VERTEX_ARRAY);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
+}
 
-    SDL_GL_SwapWindow(window_);
+void SdlWindow::show() {
+    context_->makeCurrent();
+    {
+        SavedGLState saved;
+        int dw = 0, dh = 0;
+        SDL_GL_GetDrawableSize(window_, &dw, &dh);
+        float cx, cy, cw, ch;
+        contentRect(dw, dh, cx, cy, cw, ch);
+        float k = cw / frame().size.width;
+        bool crisp = std::fabs(k - std::round(k)) < 1e-4f;
 
-    for (size_t i = 0; i < std::size(caps); ++i)
-        capOn[i] ? glEnable(caps[i]) : glDisable(caps[i]);
-    for (size_t i = 0; i < std::size(arrays); ++i)
-        arrayOn[i] ? glEnableClientState(arrays[i]) : glDisableClientState(arrays[i]);
-    glColor4f(color[0], color[1], color[2], color[3]);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, envMode);
-    glBindTexture(GL_TEXTURE_2D, GLuint(texture));
-    glBindBuffer(GL_ARRAY_BUFFER, GLuint(arrayBuffer));
-    glClearColor(clearColor[0], clearColor[1], clearColor[2], clearColor[3]);
-    glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
-    bindFramebuffer(previousFramebuffer);
-    lastSurface_ = &surface;
+        // Without views to show, the GL picture goes straight to the screen.
+        const GLSurface* picture = nullptr;
+        composedLast_ = !lastSurface_ || !Compositor::showsOnlyGLView(this, lastSurfaceView_);
+        if (composedLast_) {
+            if (!compositor_) compositor_ = std::make_unique<Compositor>();
+            picture = compositor_->compose(this, lastSurfaceView_, lastSurface_,
+                                           int(std::lround(cw)), int(std::lround(ch)), k);
+        }
+
+        bindWindowFramebuffer();
+        glViewport(0, 0, dw, dh);
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glOrthof(0, float(dw), 0, float(dh), -1, 1);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        float yTop = float(dh) - cy;
+        if (picture) {
+            blit(picture->colorBuffer(), cx, yTop - ch, cx + cw, yTop, true);
+        } else if (lastSurface_) {
+            // The view's rectangle in drawable pixels, GL orientation (y up).
+            Point origin = lastSurfaceView_ ? lastSurfaceView_->originInWindow() : Point();
+            float x0 = cx + origin.x * k;
+            float x1 = x0 + float(lastSurface_->width()) * k;
+            float y1 = yTop - origin.y * k;
+            float y0 = y1 - float(lastSurface_->height()) * k;
+            blit(lastSurface_->colorBuffer(), x0, y0, x1, y1, crisp);
+        }
+        SDL_GL_SwapWindow(window_);
+    }
+    didComposite();
     didPresent();
+    Animator::shared().deliverFinished();
+}
+
+Ref<Object> SdlWindow::snapshot(View* view) {
+    if (!view || view->window() != this) return nullptr;
+    context_->makeCurrent();
+    SavedGLState saved;
+    if (!compositor_) compositor_ = std::make_unique<Compositor>();
+    int dw = 0, dh = 0;
+    SDL_GL_GetDrawableSize(window_, &dw, &dh);
+    float cx, cy, cw, ch;
+    contentRect(dw, dh, cx, cy, cw, ch);
+    return compositor_->snapshot(view, lastSurfaceView_, lastSurface_, cw / frame().size.width);
 }
 
 Image SdlWindow::lastFrame() {
     Image image;
+    if (composedLast_ && compositor_ && compositor_->picture()) {
+        context_->makeCurrent();
+        const GLSurface* picture = compositor_->picture();
+        image.width = picture->width();
+        image.height = picture->height();
+        image.rgba = picture->readPixels();
+        for (size_t i = 3; i < image.rgba.size(); i += 4)
+            image.rgba[i] = 255;
+        return image;
+    }
     if (!lastSurface_) return image;
     context_->makeCurrent();
     std::vector<uint8_t> pixels = lastSurface_->readPixels();
