@@ -131,5 +131,6 @@ private:
     Point steerAt_;
     bool tilting_ = false;
     double alertShownFor_ = 0;
+    const void* answered_ = nullptr;
     int gamesOver_ = 0;
 };

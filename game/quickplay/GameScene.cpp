@@ -703,7 +703,10 @@ void GameScene::gameEnded() {
 }
 
 void GameScene::showGameOver() {
-    // TODO(view kit): the modal alert "You lost!" with "Try again" and "Quit".
+    // The alert holds the screen while it is up.
+    platform::AlertView::make("You lost!", "What would you like to do?\n", this, "Try again",
+                              {"Quit"})
+        ->show();
 }
 
 void GameScene::returnFirst() {
@@ -742,7 +745,7 @@ void GameScene::done() {
     schedule(ccSelector(this, &GameScene::updateBullets));
 }
 
-void GameScene::alertViewDidDismissWithButtonIndex(int buttonIndex) {
+void GameScene::didDismissWithButtonIndex(platform::AlertView*, int buttonIndex) {
     if (buttonIndex != 0) {
         leave();
         return;

@@ -5,6 +5,7 @@
 #include "game/Autopilot.h"
 #include "game/QBButtonNode.h"
 #include "platform/Accelerometer.h"
+#include "platform/ui/AlertView.h"
 #include "render/AtlasSprite.h"
 #include "support/ccArray.h"
 
@@ -28,6 +29,7 @@ class GameScene : public Scene,
                   public TargetedTouchDelegate,
                   public platform::AccelerometerDelegate,
                   public QBButtonDelegate,
+                  public platform::AlertViewDelegate,
                   public PilotScreen {
 public:
     static Ref<GameScene> scene();
@@ -82,8 +84,9 @@ public:
     void fix();
     void done();
     void animationDone();
-    // The game-over alert's answer: 0 plays again, anything else leaves.
-    void alertViewDidDismissWithButtonIndex(int buttonIndex);
+    // The game-over alert's answer: 0 ("Try again") plays again, anything
+    // else ("Quit") leaves.
+    void didDismissWithButtonIndex(platform::AlertView* alert, int buttonIndex) override;
     void removeAllObjectsPlain();
     void removeAllObjects();
     std::vector<Ref<AtlasSprite>>& del();

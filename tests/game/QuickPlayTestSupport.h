@@ -36,6 +36,7 @@ protected:
             scene->cleanup();
             scene = nullptr;
         }
+        platform::AlertView::resetAll();
         QNNotificationManager::purgeSharedMgr();
         TextureMgr::purgeSharedTextureMgr();
         platform::setDocumentsDirectory("");
