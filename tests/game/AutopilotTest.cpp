@@ -1,6 +1,7 @@
 // The autopilot plays Quick Play on a running director with the inputs a
 // player has, in every control scheme.
 #include "engine/Director.h"
+#include "game/HelloWorld.h"
 #include "platform/Options.h"
 #include "render/Label.h"
 #include "tests/game/QuickPlayTestSupport.h"
@@ -17,6 +18,7 @@ protected:
         platform::setOptions(o);
     }
     void TearDown() override {
+        Autopilot::setGamesBeforeLeaving(0);
         platform::setOptions(savedOptions);
         QuickPlayTest::TearDown();
     }
@@ -113,4 +115,31 @@ TEST_F(AutopilotTest, TheSameSeedPlaysTheSameGame) {
     Outcome first = game();
     EXPECT_GT(first.score, 0);
     EXPECT_EQ(game(), first);
+}
+
+TEST_F(AutopilotTest, AnswersTheGameOverAlertToPlayOnThenToLeave) {
+    Autopilot::setGamesBeforeLeaving(2);
+    GameScene* s = play();
+    auto loseAGame = [&] {
+        for (int i = 0; i < 100 && s->lives() > 0; ++i) {
+            if (!hasDied) s->addFalling(GameScene::kEnemyShotTag, shipAt()); // too close to dodge
+            runFor(0.5);
+        }
+    };
+    loseAGame();
+    ASSERT_NE(platform::AlertView::visibleAlert(), nullptr);
+    runFor(0.5); // still reading
+    EXPECT_NE(platform::AlertView::visibleAlert(), nullptr);
+    runFor(1.0);
+    EXPECT_EQ(platform::AlertView::visibleAlert(), nullptr);
+    EXPECT_EQ(s->lives(), 3); // played on
+
+    loseAGame();
+    ASSERT_NE(platform::AlertView::visibleAlert(), nullptr);
+    Ref<GameScene> keep(s);
+    runFor(2.5);
+    EXPECT_TRUE(keep->hasLeft());
+    Scene* now = Director::sharedDirector().runningScene();
+    ASSERT_FALSE(now->children().empty());
+    EXPECT_NE(dynamic_cast<HelloWorld*>(now->children().front().get()), nullptr);
 }
