@@ -95,9 +95,9 @@ void show(BitmapFontAtlas* label, const char* format, int value) {
 } // namespace
 
 const GameScene::Difficulty GameScene::kDifficulties[3] = {
-    {"Easy", 25, 407, 5100, 130, 0.9996f, 2.0, 130, "key"},
-    {"Medium", 33, 355, 4800, 135, 0.9999f, 1.7, 135, "medium"},
-    {"Hard", 40, 270, 3600, 145, 0.9985f, 1.2, 140, "hard"},
+    {"Easy", 25, 407, 5100, 130, 0.9996f, 2.0, 130},
+    {"Medium", 33, 355, 4800, 135, 0.9999f, 1.7, 135},
+    {"Hard", 40, 270, 3600, 145, 0.9985f, 1.2, 140},
 };
 
 Ref<GameScene> GameScene::scene() { return node(); }
@@ -257,7 +257,7 @@ void GameScene::accelerometer(platform::Accelerometer*, const platform::Accelera
 }
 
 bool GameScene::ccTouchBegan(Touch* touch, Event*) {
-    if (isJoyStick && !hasTouch_) {
+    if (isJoyStick && bottom_ && !hasTouch_) {
         hasTouch_ = true;
         Point local = bottom_->convertTouchToNodeSpace(touch);
         Size s = bottom_->contentSize();
@@ -525,26 +525,23 @@ void GameScene::updateBullets(float dt) {
 void GameScene::enemyFires(AtlasSprite* enemy, const Rect& box) {
     const int t = enemy->tag();
     const float x = enemy->position().x;
-    auto shot = [&](Point at, int tag, float scale) {
-        Ref<AtlasSprite> bullet = makeSprite("bullet2.png");
+    auto shot = [&](Point at, int tag) {
+        AtlasSprite* bullet = addFalling(tag, at);
         bullet->setColor(ccc3(255, 0, 0));
-        bullet->setPosition(at);
-        if (scale != 1) bullet->setScale(scale);
-        atlas_->addChild(bullet.get(), 10, tag);
-        ccArrayAppendObjectWithResize(downArray_, bullet.get());
+        return bullet;
     };
     if (t == kBadShipTag) {
-        shot(Point(x, box.minY()), kEnemyShotTag, 1);
+        shot(Point(x, box.minY()), kEnemyShotTag);
     } else if (t == kCrazyShipTag) {
         // Two shots whose sides come from one toggle, which ends as it began.
         for (float side : {22.0f, 29.0f}) {
             float sx = hasShotBad_ ? x + side : x - side;
             hasShotBad_ = !hasShotBad_;
-            shot(Point(sx, box.minY() + 6), kCrazyShotTag, 1.29f);
+            shot(Point(sx, box.minY() + 6), kCrazyShotTag)->setScale(1.29f);
         }
     } else {
         float sx = platform::random() % 10 <= 3 ? x + 12 : x - 12;
-        shot(Point(sx, box.minY()), kEnemyShotTag, 1);
+        shot(Point(sx, box.minY()), kEnemyShotTag);
     }
 }
 
@@ -552,39 +549,31 @@ void GameScene::spawnPowerUp() {
     if (!canPowerUp || platform::random() % 60 > 16) return;
     canPowerUp = false;
     const int k = int(platform::random() % 3);
-    static constexpr const char* names[] = {"coin.png", "plus.png", "bomb2.png"};
-    static constexpr float scales[] = {1, 0.6f, 0.5f};
-    Ref<AtlasSprite> powerUp = makeSprite(names[k]);
-    if (scales[k] != 1) powerUp->setScale(scales[k]);
-    powerUp->setPosition(Point(float(platform::random() % 300 + 10), 490));
-    atlas_->addChild(powerUp.get(), 10, k);
-    ccArrayAppendObjectWithResize(downArray_, powerUp.get());
+    AtlasSprite* powerUp = addFalling(k, Point(float(platform::random() % 300 + 10), 490));
+    if (k == kPlusTag) powerUp->setScale(0.6f);
+    if (k == kBombTag) powerUp->setScale(0.5f);
 }
 
 void GameScene::spawnEnemy() {
-    Ref<AtlasSprite> enemy;
+    // Placed last: the random numbers are drawn in this order.
+    AtlasSprite* enemy;
     if (float(platform::random() % 101) < randNumb_) {
-        enemy = makeSprite("ship-crazy.png");
-        enemy->setTag(kCrazyShipTag);
+        enemy = addEnemy(kCrazyShipTag, Point());
         enemy->setScale(0.58f + 0.5f * unit());
         if (platform::random() % whatRand_ > 20) {
             const int tag = int(platform::random() % 50) + 1;
             addAsteroid(tag, Point(float(platform::random() % 320), 510));
         }
     } else if (platform::random() % 10 > 4) {
-        enemy = makeSprite("ship.png");
-        enemy->setTag(kShipTag);
+        enemy = addEnemy(kShipTag, Point());
         enemy->setColor(ccColor3BFromHSV(unit(), 0.8f, 0.7f));
         enemy->setRotation(180);
     } else {
-        enemy = makeSprite("ship-bad.png");
-        enemy->setTag(kBadShipTag);
+        enemy = addEnemy(kBadShipTag, Point());
         enemy->setColor(ccColor3BFromHSV(unit(), 0.7f, 0.6f));
         enemy->setScale(0.55f + 0.5f * unit());
     }
     enemy->setPosition(Point(float(platform::random() % 300 + 10), 520));
-    randomNew_.push_back(enemy);
-    atlas_->addChild(enemy.get(), 0, enemy->tag());
 }
 
 AtlasSprite* GameScene::addEnemy(int tag, Point at) {

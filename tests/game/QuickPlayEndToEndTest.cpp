@@ -2,7 +2,6 @@
 // touch, played by a scripted hand, to the game-over alert and back to the
 // menu; the saved files afterwards.
 #include "engine/Director.h"
-#include "game/NebularkAppDelegate.h"
 #include "platform/Keyboard.h"
 #include "render/Menu.h"
 #include "tests/game/QuickPlayTestSupport.h"
@@ -11,10 +10,6 @@ namespace {
 
 class QuickPlayEndToEndTest : public test::QuickPlayTest {
 protected:
-    void TearDown() override {
-        app = nullptr;
-        QuickPlayTest::TearDown();
-    }
     // The window point in the middle of the main menu's item `index`.
     Point itemCentre(size_t index) {
         for (auto& child : app->mainScene()->children())
@@ -34,8 +29,6 @@ protected:
             if (auto* layer = dynamic_cast<T*>(child.get())) return layer;
         return nullptr;
     }
-
-    Ref<NebularkAppDelegate> app;
 };
 
 } // namespace
@@ -45,7 +38,6 @@ TEST_F(QuickPlayEndToEndTest, FromTheMenuThroughAWholeGameAndBack) {
     saved::write(saved::kKillScore, {{"key", "100"}});
     Director::sharedDirector().end(); // the application makes its own
     Director::purgeSharedDirector();
-    app = make<NebularkAppDelegate>(Ref<platform::Window>(test::sharedWindow()));
     app->applicationDidFinishLaunching();
     runFor(0.5);
 
