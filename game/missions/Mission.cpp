@@ -38,7 +38,9 @@ Point glLocation(Touch* touch) {
     return Director::sharedDirector().convertToGL(touch->locationInView(touch->view()));
 }
 
-const char* missionName(int number) { return number == 2 ? "Two" : "Three"; }
+const char* missionName(int number) {
+    return number == 2 ? "Two" : "Three";
+}
 
 } // namespace
 
@@ -113,7 +115,11 @@ Mission::Mission(const Rules& rules) : rules_(rules) {
     welcome_->show();
 }
 
-Mission::~Mission() = default;
+Mission::~Mission() {
+    // The accelerometer does not hold its delegate.
+    auto& accelerometer = platform::Accelerometer::sharedAccelerometer();
+    if (accelerometer.delegate() == this) accelerometer.setDelegate(nullptr);
+}
 
 // --- controls ---
 
@@ -133,8 +139,8 @@ void Mission::placeShip(Point at) {
 void Mission::accelerometer(platform::Accelerometer*, const platform::Acceleration& a) {
     Point ship = firstDude->position();
     double x = ship.x + kTiltGainX * a.x;
-    double y = invert ? ship.y - rules_.tiltGainY * a.y
-                      : ship.y + rules_.tiltGainY * (a.y + kTiltBiasY);
+    double y =
+        invert ? ship.y - rules_.tiltGainY * a.y : ship.y + rules_.tiltGainY * (a.y + kTiltBiasY);
     placeShip(Point(float(x), float(y)));
 }
 
@@ -294,7 +300,9 @@ void Mission::removeAll(const SpriteList& removals) {
     }
 }
 
-void Mission::explodeAt(Point at) { Explosion{}.showIn(this, at); }
+void Mission::explodeAt(Point at) {
+    Explosion{}.showIn(this, at);
+}
 
 void Mission::setStatus(const char* format, int value) {
     char text[48];
@@ -318,10 +326,10 @@ void Mission::endWith(bool won) {
     });
     unschedule("tickSter");
     unschedule("adlk");
-    auto alert = won ? platform::AlertView::make("You Win!", rules_.winMessage, this,
-                                                 "Pick A New Mission")
-                     : platform::AlertView::make("You Got Destoyed!", "You have been destroyed.",
-                                                 this, "Pick A New Mission");
+    auto alert =
+        won ? platform::AlertView::make("You Win!", rules_.winMessage, this, "Pick A New Mission")
+            : platform::AlertView::make("You Got Destoyed!", "You have been destroyed.", this,
+                                        "Pick A New Mission");
     alert->setTag(won ? kWonTag : kLostTag);
     alert->show();
 }
@@ -346,7 +354,9 @@ void Mission::dond() {
 
 // --- alerts and leaving ---
 
-void Mission::startPlaying() { schedule(ccSelector(this, &Mission::tickSter)); }
+void Mission::startPlaying() {
+    schedule(ccSelector(this, &Mission::tickSter));
+}
 
 void Mission::didDismissWithButtonIndex(platform::AlertView* alert, int buttonIndex) {
     alertAnswered(alert->tag(), buttonIndex);
@@ -378,11 +388,17 @@ void Mission::goToMissions() {
         FadeTransition::transitionWithDuration(kFadeSeconds, Missions::scene().get()).get());
 }
 
-void Mission::didPressButton() { goToMissions(); }
+void Mission::didPressButton() {
+    goToMissions();
+}
 
-void Mission::didPressDown() { showBackImage(backButton.get(), "back1.png"); }
+void Mission::didPressDown() {
+    showBackImage(backButton.get(), "back1.png");
+}
 
-void Mission::stoppedPressing() { showBackImage(backButton.get(), "back2.png"); }
+void Mission::stoppedPressing() {
+    showBackImage(backButton.get(), "back2.png");
+}
 
 void Mission::onEnter() {
     Scene::onEnter();
@@ -417,8 +433,8 @@ PilotSight::Thing Mission::thing(AtlasSprite* sprite, Point velocity) {
 void Mission::describe(PilotSight& sight) {
     using Controls = PilotSight::Controls;
     sight.clearThings();
-    bool follows = saved::exists(saved::kControlScheme) &&
-                   saved::value(saved::kControlScheme) == "d";
+    bool follows =
+        saved::exists(saved::kControlScheme) && saved::value(saved::kControlScheme) == "d";
     sight.controls = isJoyStick   ? Controls::Joystick
                      : isTouchMis ? (follows ? Controls::Drag : Controls::None)
                                   : Controls::Tilt;

@@ -44,12 +44,12 @@ public:
 
     ~Mission() override;
 
-    // --- the screen's state, open to reading (tests, the autopilot) ---
+    // --- the screen's state (public: tests stage frames through it) ---
     Ref<AtlasSpriteManager> atlas;
-    Ref<GarbageSprite> firstDude;    // the player's ship
+    Ref<GarbageSprite> firstDude;     // the player's ship
     Ref<ParticleSparkles> rocketMain; // its exhaust, 20 points below it
-    SpriteList baddies;              // enemy ships
-    SpriteList allEvery;             // the player's bullets
+    SpriteList baddies;               // enemy ships
+    SpriteList allEvery;              // the player's bullets
     // Mission One: enemies destroyed; the others: seconds left.
     int16_t shipsShot = 0;
     Ref<BitmapFontAtlas> shipsKilled; // shows shipsShot
@@ -121,9 +121,9 @@ public:
 protected:
     // What one mission sets at construction.
     struct Rules {
-        int number;           // 1, 2 or 3
-        const char* label;    // the status label's first text
-        int16_t shipsShot;    // its first value
+        int number;        // 1, 2 or 3
+        const char* label; // the status label's first text
+        int16_t shipsShot; // its first value
         float newed;
         float tiltGainY;
         // Tilt is attached when the screen is built (else when play starts).

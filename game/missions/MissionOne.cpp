@@ -14,7 +14,9 @@ const char* const kWelcome =
 
 } // namespace
 
-Ref<MissionOne> MissionOne::scene() { return make<MissionOne>(); }
+Ref<MissionOne> MissionOne::scene() {
+    return make<MissionOne>();
+}
 
 MissionOne::MissionOne()
     : Mission({.number = 1,

@@ -12,7 +12,9 @@ constexpr float kMuzzle = 28;
 
 } // namespace
 
-Ref<MissionThree> MissionThree::scene() { return make<MissionThree>(); }
+Ref<MissionThree> MissionThree::scene() {
+    return make<MissionThree>();
+}
 
 MissionThree::MissionThree()
     : MissionTwo({.number = 3,
@@ -64,13 +66,17 @@ bool MissionThree::moveAsteroids(float dt, const Rect& ship, SpriteList& removal
         float y = start.y - kAsteroidFall * dt;
         float x = start.x + drift(asteroid->tag()) * dt;
         if (asteroid->tag() > kLeftDrifting) {
-            if (x < -31) x = 360;
-            else if (x > 360) x = -31;
+            if (x < -31)
+                x = 360;
+            else if (x > 360)
+                x = -31;
             asteroid->setPosition(Point(x, y));
         } else {
             // Right-drifting ones stop just below the bottom edge.
-            if (x < -30) x = 360;
-            else if (x > 360) x = -30;
+            if (x < -30)
+                x = 360;
+            else if (x > 360)
+                x = -30;
             if (y >= kEnemyBottom) asteroid->setPosition(Point(x, y));
         }
     }

@@ -12,7 +12,9 @@ constexpr float kMuzzle = 22;
 
 } // namespace
 
-Ref<MissionTwo> MissionTwo::scene() { return make<MissionTwo>(); }
+Ref<MissionTwo> MissionTwo::scene() {
+    return make<MissionTwo>();
+}
 
 MissionTwo::MissionTwo()
     : MissionTwo({.number = 2,
@@ -35,7 +37,9 @@ void MissionTwo::startPlaying() {
     if (!isTouchMis && !isJoyStick) tiltOn();
 }
 
-void MissionTwo::adlk(float) { setStatus("Seconds Left: %d", --shipsShot); }
+void MissionTwo::adlk(float) {
+    setStatus("Seconds Left: %d", --shipsShot);
+}
 
 void MissionTwo::takeOut(AtlasSprite* sprite) {
     Mission::takeOut(sprite);

@@ -39,7 +39,9 @@ void showBackImage(QBButtonNode* button, const char* image) {
         button->setTexture(texture.get());
 }
 
-Ref<Missions> Missions::scene() { return make<Missions>(); }
+Ref<Missions> Missions::scene() {
+    return make<Missions>();
+}
 
 Missions::Missions() {
     backButton = addBackButton(this, this);
@@ -48,7 +50,8 @@ Missions::Missions() {
     Ref<Label> two = Label::labelWithString("Mission Two", "Marker Felt", 58);
     Ref<Label> three = Label::labelWithString("Mission Three", "Marker Felt", 58);
     std::vector<Ref<MenuItem>> items = {
-        MenuItemLabel::itemWithLabel(one.get(), this, ccSelector(this, &Missions::settingsSelector)),
+        MenuItemLabel::itemWithLabel(one.get(), this,
+                                     ccSelector(this, &Missions::settingsSelector)),
         MenuItemLabel::itemWithLabel(two.get(), this, ccSelector(this, &Missions::helpSelector)),
         MenuItemLabel::itemWithLabel(three.get(), this, ccSelector(this, &Missions::threeMain)),
     };
@@ -56,7 +59,8 @@ Missions::Missions() {
     menu->alignItemsVerticallyWithPadding(5);
     addChild(menu.get());
 
-    for (Label* label : {one.get(), two.get(), three.get()}) label->setColor(ccc3(1, 0, 210));
+    for (Label* label : {one.get(), two.get(), three.get()})
+        label->setColor(ccc3(1, 0, 210));
     three->setOpacity(kLockedOpacity);
     two->setOpacity(kLockedOpacity);
 
@@ -80,7 +84,9 @@ void Missions::showLocked() {
         ->show();
 }
 
-void Missions::settingsSelector(Object*) { fadeTo(MissionOne::scene().get()); }
+void Missions::settingsSelector(Object*) {
+    fadeTo(MissionOne::scene().get());
+}
 
 void Missions::helpSelector(Object*) {
     if (isTwo)
@@ -96,8 +102,14 @@ void Missions::threeMain(Object*) {
         showLocked();
 }
 
-void Missions::didPressButton() { fadeTo(HelloWorld::scene().get()); }
+void Missions::didPressButton() {
+    fadeTo(HelloWorld::scene().get());
+}
 
-void Missions::didPressDown() { showBackImage(backButton.get(), "back1.png"); }
+void Missions::didPressDown() {
+    showBackImage(backButton.get(), "back1.png");
+}
 
-void Missions::stoppedPressing() { showBackImage(backButton.get(), "back2.png"); }
+void Missions::stoppedPressing() {
+    showBackImage(backButton.get(), "back2.png");
+}

@@ -1,7 +1,6 @@
 // Whole missions flown by the autopilot from the selection screen to their
 // ending alert and back, on a fixed seed and fixed frame time.
 #include "platform/Options.h"
-#include "render/Menu.h"
 #include "tests/game/missions/MissionTestSupport.h"
 
 using namespace missiontest;
@@ -26,17 +25,6 @@ protected:
         MissionTest::TearDown();
         platform::setOptions(platform::Options());
     }
-    // The window point at the middle of the selection screen's entry.
-    Point entryCentre(Missions* screen, size_t index) {
-        for (const Ref<Node>& child : screen->children())
-            if (auto* menu = dynamic_cast<Menu*>(child.get())) {
-                Node* item = menu->children().at(index).get();
-                Size s = item->contentSize();
-                return item->convertToWorldSpace(Point(s.width / 2, s.height / 2));
-            }
-        ADD_FAILURE() << "no menu";
-        return Point();
-    }
 };
 
 } // namespace
@@ -48,9 +36,11 @@ TEST_P(MissionRunTest, FromTheSelectionToTheEndingAndBack) {
     if (r.stored) saved::write(saved::kMissions, {{"key", r.stored}});
     Missions* missions = launch<Missions>();
     ASSERT_NE(missions, nullptr);
-    Point entry = entryCentre(missions, size_t(r.mission - 1));
-    touchDown(1, entry);
-    touchUp(1, entry);
+    Node* item = entry(missions, size_t(r.mission - 1));
+    Size size = item->contentSize();
+    Point centre = item->convertToWorldSpace(Point(size.width / 2, size.height / 2));
+    touchDown(1, centre);
+    touchUp(1, centre);
     runFor(0.6);
     Mission* m = screen<Mission>();
     ASSERT_NE(m, nullptr);
@@ -66,8 +56,8 @@ TEST_P(MissionRunTest, FromTheSelectionToTheEndingAndBack) {
     ASSERT_TRUE(tag == Mission::kWonTag || tag == Mission::kLostTag) << tag;
     // The seeds are ones the pilot wins with; a loss is still a fair ending.
     bool won = tag == Mission::kWonTag;
-    SCOPED_TRACE(std::string(won ? "won" : "lost") + " after " + std::to_string(played) +
-                 " s, " + m->shipsKilled->string());
+    SCOPED_TRACE(std::string(won ? "won" : "lost") + " after " + std::to_string(played) + " s, " +
+                 m->shipsKilled->string());
     if (won) {
         EXPECT_EQ(m->shipsKilled->string(),
                   r.mission == 1 ? "Ships Destroyed: 15" : "Seconds Left: -1");
@@ -86,4 +76,7 @@ TEST_P(MissionRunTest, FromTheSelectionToTheEndingAndBack) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Missions, MissionRunTest,
-                         ::testing::Values(Play{1, nullptr, 1}, Play{2, "2", 1}, Play{3, "3", 2}));
+                         ::testing::Values(Play{1, nullptr, 1}, Play{2, "2", 1}, Play{3, "3", 2}),
+                         [](const auto& info) {
+                             return "Mission" + std::to_string(info.param.mission);
+                         });

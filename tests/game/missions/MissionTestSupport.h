@@ -17,10 +17,11 @@
 #include "render/AtlasSpriteManager.h"
 #include "render/BitmapFontAtlas.h"
 #include "render/Label.h"
+#include "render/Menu.h"
 #include "render/ParticleExamples.h"
 #include "render/TextureMgr.h"
 #include "screens/QNNotificationManager.h"
-#include "tests/engine/EngineTestSupport.h"
+#include "tests/game/AppTestSupport.h"
 
 #include <string>
 
@@ -28,31 +29,26 @@ namespace missiontest {
 
 // The game launched on one screen, on a manual clock, with saved data in a
 // fresh directory and both random sources seeded.
-class MissionTest : public test::EngineTest {
+class MissionTest : public test::AppTest {
 protected:
     void SetUp() override {
-        EngineTest::SetUp();
+        AppTest::SetUp();
         platform::setDocumentsDirectory(docs_.path().string());
         platform::srandom(7);
         platform::seedArc4random(7);
         MissionOne::hi = false;
     }
     void TearDown() override {
-        platform::AlertView::resetAll();
-        app_ = nullptr;
-        QNNotificationManager::purgeSharedMgr();
-        TextureMgr::purgeSharedTextureMgr();
-        EngineTest::TearDown();
+        AppTest::TearDown();
         platform::setDocumentsDirectory("");
     }
 
     // Launches the game on `S` and runs its first frame.
     template <class S>
     S* launch() {
-        app_ = make<NebularkAppDelegate>(Ref<platform::Window>(test::sharedWindow()));
         static const StartScreen start{"test", [] { return Ref<Scene>(S::scene()); }};
-        app_->setStartScreen(&start);
-        app_->applicationDidFinishLaunching();
+        app->setStartScreen(&start);
+        app->applicationDidFinishLaunching();
         runFor(1.0 / 60);
         return screen<S>();
     }
@@ -61,13 +57,6 @@ protected:
     S* screen() {
         return dynamic_cast<S*>(Director::sharedDirector().runningScene());
     }
-    // Runs the loop (frames at 1/60 s, timers, delayed calls) for `seconds`.
-    void runFor(double seconds) {
-        double end = clock_.monotonic() + seconds;
-        while (clock_.monotonic() < end - 1e-9)
-            platform::RunLoop::main().runEventSlice(end - clock_.monotonic());
-    }
-
     static platform::AlertView* alert() { return platform::AlertView::visibleAlert(); }
     static void answer(int buttonIndex) {
         ASSERT_NE(alert(), nullptr);
@@ -98,6 +87,14 @@ protected:
         return b;
     }
 
+    // The selection screen's entry `index` (0 to 2).
+    static MenuItemLabel* entry(Missions* screen, size_t index) {
+        for (const Ref<Node>& child : screen->children())
+            if (auto* menu = dynamic_cast<Menu*>(child.get()))
+                return dynamic_cast<MenuItemLabel*>(menu->children().at(index).get());
+        return nullptr;
+    }
+
     // The text of the banner on screen, if any.
     static std::string bannerText() {
         Node* banner = QNNotificationManager::sharedMgr().notificationNode();
@@ -111,7 +108,6 @@ protected:
     }
 
     test::TempDir docs_;
-    Ref<NebularkAppDelegate> app_;
     platform::TouchInput input_{test::sharedWindow()};
 };
 

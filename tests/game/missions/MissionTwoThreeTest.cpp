@@ -112,7 +112,8 @@ TEST_F(MissionTwoThreeTest, AnAsteroidComesOnlyWithAnEnemyHalfTheTime) {
         SpriteList all = m->baddies;
         all.insert(all.end(), m->asteroids.begin(), m->asteroids.end());
         all.insert(all.end(), m->badBuls.begin(), m->badBuls.end());
-        for (auto& s : all) m->atlas->removeChild(s.get(), true);
+        for (auto& s : all)
+            m->atlas->removeChild(s.get(), true);
         m->baddies.clear();
         m->asteroids.clear();
         m->badBuls.clear();
@@ -130,15 +131,16 @@ TEST_F(MissionTwoThreeTest, AsteroidsTurnFallAndDriftWrappingAtTheEdges) {
         Point from;
         Point to; // after 0.1 s
     } cases[] = {
-        {30, Point(-30, 300), Point(360, 287)},     // left out: back in from the right
-        {25, Point(100, 300), Point(91.6f, 287)},   // left at 84 points per second
-        {24, Point(355, 300), Point(-30, 287)},     // right out: in from the left
-        {24, Point(100, 300), Point(108.2f, 287)},  // right at 82
-        {1, Point(100, -14), Point(100, -14)},      // right-drifting: stops at the bottom
-        {50, Point(100, -14), Point(89.1f, -27)},   // left-drifting: falls on
+        {30, Point(-30, 300), Point(360, 287)},    // left out: back in from the right
+        {25, Point(100, 300), Point(91.6f, 287)},  // left at 84 points per second
+        {24, Point(355, 300), Point(-30, 287)},    // right out: in from the left
+        {24, Point(100, 300), Point(108.2f, 287)}, // right at 82
+        {1, Point(100, -14), Point(100, -14)},     // right-drifting: stops at the bottom
+        {50, Point(100, -14), Point(89.1f, -27)},  // left-drifting: falls on
     };
     std::vector<Ref<AtlasSprite>> rocks;
-    for (const Case& c : cases) rocks.push_back(asteroid(m, c.from, c.tag));
+    for (const Case& c : cases)
+        rocks.push_back(asteroid(m, c.from, c.tag));
     m->tickSter(0.1f);
     for (size_t i = 0; i < rocks.size(); ++i) {
         EXPECT_NEAR(rocks[i]->position().x, cases[i].to.x, 1e-3) << i;

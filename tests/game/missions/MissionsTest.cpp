@@ -1,6 +1,5 @@
 // The mission selection screen: which missions the saved file opens, and
 // what choosing an entry does.
-#include "render/Menu.h"
 #include "tests/game/missions/MissionTestSupport.h"
 
 using namespace missiontest;
@@ -9,13 +8,6 @@ namespace {
 
 class MissionsTest : public MissionTest {
 protected:
-    // The entry `index` (0 to 2) of the screen's menu.
-    static MenuItemLabel* entry(Missions* screen, size_t index) {
-        for (const Ref<Node>& child : screen->children())
-            if (auto* menu = dynamic_cast<Menu*>(child.get()))
-                return dynamic_cast<MenuItemLabel*>(menu->children().at(index).get());
-        return nullptr;
-    }
     void writeMissions(const std::string& content) {
         test::writeText(docs_.file(saved::kMissions), content);
     }
@@ -96,4 +88,9 @@ TEST_P(MissionsChoiceTest, ALockedMissionIsRefusedWithAnAlertAnOpenOneStarts) {
 INSTANTIATE_TEST_SUITE_P(Entries, MissionsChoiceTest,
                          ::testing::Values(Choice{nullptr, 0, true}, Choice{nullptr, 1, false},
                                            Choice{nullptr, 2, false}, Choice{"2", 1, true},
-                                           Choice{"2", 2, false}, Choice{"3", 2, true}));
+                                           Choice{"2", 2, false}, Choice{"3", 2, true}),
+                         [](const auto& info) {
+                             const Choice& c = info.param;
+                             return std::string("Stored") + (c.stored ? c.stored : "None") +
+                                    "Mission" + std::to_string(c.entry + 1);
+                         });
