@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <set>
+#include <sstream>
 
 namespace {
 
@@ -101,6 +102,23 @@ TEST(Install, DesktopEntryMetadataIconsAndManualPageAreValid) {
         EXPECT_EQ(icon.width, size);
         EXPECT_EQ(icon.height, size);
     }
+    const std::string manualPage = (share / "man/man6/nebulark.6.gz").string();
+    // The manual page documents every option the program knows.
+    std::string manual = test::runCommand("zcat " + manualPage, dir).output;
+    std::istringstream help(test::runCommand(NEBULARK_BINARY " --help", dir).output);
+    int options = 0;
+    for (std::string line; std::getline(help, line);) {
+        if (!line.starts_with("  --")) continue;
+        ++options;
+        std::string option = line.substr(2, line.find(' ', 2) - 2), escaped;
+        for (char c : option)
+            escaped += c == '-' ? std::string("\\-") : std::string(1, c);
+        bool listed = manual.find("\n.TP\n.B " + escaped + "\n") != std::string::npos ||
+                      manual.find("\n.TP\n.BI " + escaped + " ") != std::string::npos;
+        EXPECT_TRUE(listed) << option << " is not in the manual page";
+    }
+    EXPECT_GE(options, 10);
+
     struct Check {
         const char* tool;
         std::string command;
@@ -110,8 +128,7 @@ TEST(Install, DesktopEntryMetadataIconsAndManualPageAreValid) {
         {"appstreamcli", "appstreamcli validate --no-net --explain " +
                              (share / "metainfo" / (kAppId + ".metainfo.xml")).string()},
         // groff's warnings go to standard error, which must stay empty.
-        {"groff", "zcat " + (share / "man/man6/nebulark.6.gz").string() +
-                      " | groff -man -ww -z 2>&1 | (! grep .)"},
+        {"groff", "zcat " + manualPage + " | groff -man -ww -z 2>&1 | (! grep .)"},
     };
     for (const Check& check : checks) {
         if (!haveTool(check.tool)) {
