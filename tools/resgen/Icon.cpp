@@ -24,9 +24,7 @@ void drawIcon(cairo_t* cr, double size) {
     addStop(sky, 0, rgb(0x2C3F9E));
     addStop(sky, 0.55, rgb(0x111A52));
     addStop(sky, 1, rgb(0x05071C));
-    cairo_set_source(cr, sky);
-    cairo_fill_preserve(cr);
-    cairo_pattern_destroy(sky);
+    fillWith(cr, sky, true);
     cairo_clip(cr);
 
     // A violet nebula low on the left.
@@ -52,9 +50,7 @@ void drawIcon(cairo_t* cr, double size) {
         cairo_pattern_t* shot = cairo_pattern_create_linear(0, 18, 0, 48);
         addStop(shot, 0, rgb(0xFFFFFF));
         addStop(shot, 1, rgb(0x60F0FF, 0.2));
-        cairo_set_source(cr, shot);
-        cairo_fill(cr);
-        cairo_pattern_destroy(shot);
+        fillWith(cr, shot);
     }
 
     drawPlayerShip(cr, 53, 46, 150, 180);
