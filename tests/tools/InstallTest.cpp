@@ -13,6 +13,13 @@ namespace fs = std::filesystem;
 
 const std::string kAppId = NEBULARK_APP_ID;
 
+std::set<std::string> filesUnder(const fs::path& root) {
+    std::set<std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(root))
+        if (!entry.is_directory()) files.insert(fs::relative(entry.path(), root).string());
+    return files;
+}
+
 // Every file an install puts under its prefix.
 std::set<std::string> expectedFiles() {
     std::set<std::string> files = {
@@ -25,15 +32,8 @@ std::set<std::string> expectedFiles() {
         "share/metainfo/" + kAppId + ".metainfo.xml",
         "share/man/man6/nebulark.6.gz",
     };
-    for (const auto& entry : fs::directory_iterator(platform::resourceDirectory()))
-        files.insert("share/nebulark-skirmage/" + entry.path().filename().string());
-    return files;
-}
-
-std::set<std::string> filesUnder(const fs::path& root) {
-    std::set<std::string> files;
-    for (const auto& entry : fs::recursive_directory_iterator(root))
-        if (!entry.is_directory()) files.insert(fs::relative(entry.path(), root).string());
+    for (const std::string& file : filesUnder(platform::resourceDirectory()))
+        files.insert("share/nebulark-skirmage/" + file);
     return files;
 }
 
