@@ -6,6 +6,7 @@
 #include "game/GameNotifications.h"
 #include "game/quickplay/GameScene.h"
 #include "platform/NotificationCenter.h"
+#include "platform/ui/AlertView.h"
 #include "render/Label.h"
 #include "render/Menu.h"
 #include "render/Sprite.h"
@@ -77,5 +78,5 @@ void HelloWorld::settingsSelector(Object*) { openPlatformScreen(kSettingsNotific
 void HelloWorld::High2(Object*) { openPlatformScreen(kHighScoresNotification); }
 
 void HelloWorld::helpSelector(Object*) {
-    // TODO alert
+    platform::AlertView::make("Help", kHelpText, nullptr, "Okay!")->show();
 }

@@ -1,7 +1,9 @@
 #include "game/NebularkAppDelegate.h"
 
 #include "engine/Director.h"
+#include "ads/XWBannerManager.h"
 #include "game/GameNotifications.h"
+#include "game/PlaceholderScreens.h"
 #include "game/SplashLayer.h"
 #include "platform/Clock.h"
 #include "platform/GL.h"
@@ -75,8 +77,17 @@ void NebularkAppDelegate::applicationDidFinishLaunching() {
     notifyCenter_->addObserver(this, ccSelector(this, &NebularkAppDelegate::trackNotifications),
                                std::nullopt);
 
+    // The ad strip hangs from the GL view.
+    {
+        Ref<platform::ViewController> adController = make<platform::ViewController>();
+        adController->setView(director.openGLView());
+        XWBannerManager::sharedManager().addAdsToViewController(adController.get());
+    }
+
     if (startScreen_) {
-        director.runWithScene(startScreen_().get());
+        director.runWithScene(startScreen_->make().get());
+        if (startScreen_->notification)
+            notifyCenter_->postNotificationName(startScreen_->notification);
         return;
     }
     HelloWorld* menu = mainScene();
@@ -112,5 +123,63 @@ HelloWorld* NebularkAppDelegate::mainScene() {
 
 void NebularkAppDelegate::trackNotifications(platform::Notification* notification) {
     const std::string& name = notification->name();
-    (void)name;
+    if (name == kSettingsNotification) {
+        if (!canOpenNewWindow_) return;
+        canOpenNewWindow_ = false;
+        set_ = makeSettingsScreen();
+        showUIViewController(set_.get());
+    } else if (name == kHighScoresNotification) {
+        // One at a time: a second one would be left over the GL view for good.
+        if (high12_) return;
+        high12_ = makeHighScoresScreen();
+        showUIViewController(high12_.get());
+    } else if (name == kSettingsLeaveNotification) {
+        leave(set_);
+    } else if (name == kRemoveHighScoresNotification) {
+        leave(high12_);
+    }
+}
+
+void NebularkAppDelegate::leave(Ref<platform::ViewController>& screen) {
+    Director::sharedDirector().replaceScene(HelloWorld::scene().get());
+    hideUIViewController(screen.get());
+    screen = nullptr;
+}
+
+void NebularkAppDelegate::showUIViewController(platform::ViewController* controller) {
+    canOpenNotif_ = true;
+    EAGLView* glView = Director::sharedDirector().openGLView();
+    platform::View::beginAnimations("show", nullptr);
+    platform::View::setAnimationDuration(kFlipSeconds);
+    platform::View::setAnimationDelegate(this);
+    platform::View::setAnimationDidStopSelector(ccSelector(this, &NebularkAppDelegate::animDone));
+    platform::View::setAnimationTransition(platform::ViewAnimationTransition::FlipFromLeft, glView,
+                                           false);
+    if (controller) glView->addSubview(controller->view());
+    platform::View::commitAnimations();
+    Director::sharedDirector().pause();
+}
+
+void NebularkAppDelegate::hideUIViewController(platform::ViewController* controller) {
+    canOpenNotif_ = false;
+    EAGLView* glView = Director::sharedDirector().openGLView();
+    platform::View::beginAnimations("hide", nullptr);
+    platform::View::setAnimationDuration(kFlipSeconds);
+    platform::View::setAnimationDelegate(this);
+    platform::View::setAnimationDidStopSelector(ccSelector(this, &NebularkAppDelegate::animDone));
+    platform::View::setAnimationTransition(platform::ViewAnimationTransition::FlipFromLeft, glView,
+                                           true);
+    if (controller && controller->isViewLoaded()) controller->view()->removeFromSuperview();
+    platform::View::commitAnimations();
+    canOpenNewWindow_ = true;
+}
+
+void NebularkAppDelegate::animDone(const std::string& animationID, bool, void*) {
+    if (animationID == "hide") {
+        Director::sharedDirector().resume();
+        return;
+    }
+    // While a platform screen is up the GL side holds nothing. A screen left
+    // before its flip in ended has already set the next main menu.
+    if (canOpenNotif_) Director::sharedDirector().replaceScene(Scene::node().get());
 }

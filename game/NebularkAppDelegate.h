@@ -2,11 +2,12 @@
 
 #include "engine/Scene.h"
 #include "game/HelloWorld.h"
+#include "game/StartScreens.h"
 #include "platform/Application.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Window.h"
+#include "platform/ui/ViewController.h"
 
-#include <functional>
 #include <string>
 
 // The application: builds the window and the director at launch, shows the
@@ -20,10 +21,9 @@ public:
     explicit NebularkAppDelegate(Ref<platform::Window> window = nullptr);
     ~NebularkAppDelegate() override;
 
-    // Runs this screen instead of the main menu and the splash.
-    void setStartScreen(std::function<Ref<Scene>()> makeScene) {
-        startScreen_ = std::move(makeScene);
-    }
+    // Runs this screen (one of the table's) instead of the main menu and
+    // the splash.
+    void setStartScreen(const StartScreen* screen) { startScreen_ = screen; }
 
     void applicationDidFinishLaunching() override;
     void applicationWillResignActive() override;
@@ -40,6 +40,11 @@ public:
 
     // Every notification of the default center comes here.
     void trackNotifications(platform::Notification* notification);
+    // Flips a platform screen in over the GL view, or out of it (0.5 s).
+    void showUIViewController(platform::ViewController* controller);
+    void hideUIViewController(platform::ViewController* controller);
+    // The end of either flip.
+    void animDone(const std::string& animationID, bool finished, void* context);
 
     platform::Window* window() const { return window_.get(); }
     void setWindow(Ref<platform::Window> window) { window_ = std::move(window); }
@@ -51,12 +56,24 @@ public:
     bool canOpenNewWindow() const { return canOpenNewWindow_; }
     void setCanOpenNewWindow(bool on) { canOpenNewWindow_ = on; }
     platform::NotificationCenter* notifyCenter() const { return notifyCenter_; }
+    // The high-score and settings screens while they are up.
+    platform::ViewController* high12() const { return high12_.get(); }
+    void setHigh12(Ref<platform::ViewController> c) { high12_ = std::move(c); }
+    platform::ViewController* set() const { return set_.get(); }
+    void setSet(Ref<platform::ViewController> c) { set_ = std::move(c); }
+
+    static constexpr double kFlipSeconds = 0.5;
 
 private:
+    // Takes a screen down and lands on a new main menu.
+    void leave(Ref<platform::ViewController>& screen);
+
     Ref<platform::Window> window_;
+    Ref<platform::ViewController> high12_;
+    Ref<platform::ViewController> set_;
     bool canOpenNotif_ = false;
     bool canOpenNewWindow_ = true;
     platform::NotificationCenter* notifyCenter_ = nullptr;
     Ref<HelloWorld> mainScene_;
-    std::function<Ref<Scene>()> startScreen_;
+    const StartScreen* startScreen_ = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "game/StartScreens.h"
 
+#include "game/GameNotifications.h"
 #include "game/HelloWorld.h"
 #include "game/quickplay/GameScene.h"
 
@@ -8,6 +9,8 @@ const std::vector<StartScreen>& startScreens() {
     static const std::vector<StartScreen> screens = {
         {"menu", &HelloWorld::scene},
         {"quickplay", [] { return Ref<Scene>(GameScene::scene()); }},
+        {"highscores", &HelloWorld::scene, kHighScoresNotification},
+        {"settings", &HelloWorld::scene, kSettingsNotification},
     };
     return screens;
 }

@@ -11,6 +11,8 @@ struct StartScreen {
     const char* name;
     // Makes the scene to run first.
     Ref<Scene> (*make)();
+    // Posted once it runs, for the platform screens (null: none).
+    const char* notification = nullptr;
 };
 
 const std::vector<StartScreen>& startScreens();

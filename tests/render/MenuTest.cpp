@@ -261,6 +261,25 @@ TEST_F(MenuTest, ADisabledLabelItemIsHitButNeitherGrowsNorCalls) {
     finish(menu.get());
 }
 
+TEST_F(MenuTest, AScreenThatIsItsOwnMenusTargetIsReleasedAfterCleanup) {
+    struct Screen : Layer {
+        explicit Screen(int* deaths) : deaths_(deaths) {}
+        ~Screen() override { ++*deaths_; }
+        void go(Object*) {}
+        int* deaths_;
+    };
+    int deaths = 0;
+    {
+        auto screen = make<Screen>(&deaths);
+        auto label = Label::labelWithString("Go", "Helvetica", 20);
+        auto item = MenuItemLabel::itemWithLabel(label.get(), screen.get(),
+                                                 ccSelector(screen.get(), &Screen::go));
+        screen->addChild(Menu::menuWithItems({item}).get());
+        screen->cleanup();
+    }
+    EXPECT_EQ(deaths, 1);
+}
+
 // --- keys ---
 
 TEST_F(MenuTest, UpDownAndEnterMoveThroughAndActivateTheEnabledItems) {

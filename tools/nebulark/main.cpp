@@ -41,7 +41,7 @@ int runGame(const platform::Options& options) {
                          options.start.c_str(), startScreenNames().c_str());
             return 2;
         }
-        game->setStartScreen(screen->make);
+        game->setStartScreen(screen);
     }
     return platform::Application::shared().run(options, *game);
 }
