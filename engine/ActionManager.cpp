@@ -180,9 +180,8 @@ void ActionManager::removeAllActionsFromTarget(Node* target) {
 
     std::vector<Ref<Action>> removed = std::move(actions);
     actions = std::vector<Ref<Action>>();
-    // As if each had been removed in turn: the pass resumes from the start,
-    // with whatever is added from here on.
-    element->actionIndex = -1;
+    // The step index is left as it is: an action run again from a callback
+    // is first stepped by the next pass.
     if (currentTarget == element)
         currentTargetSalvaged = true;
     else

@@ -369,7 +369,8 @@ void Director::setNextScene() {
         superseded->supersede();
         runningScene_ = arrived;
         // A transition that follows turns touches on at its own hand-over.
-        if (!nextScene_->isTransitionScene()) TouchDispatcher::sharedDispatcher().setDispatchEvents(true);
+        if (!nextScene_->isTransitionScene())
+            TouchDispatcher::sharedDispatcher().setDispatchEvents(true);
     }
     bool runningIsTransition = runningScene_ && runningScene_->isTransitionScene();
     bool nextIsTransition = nextScene_->isTransitionScene();

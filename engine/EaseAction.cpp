@@ -33,13 +33,6 @@ void EaseAction::start() {
     other->start();
 }
 
-// The wrapper stands for its inner action, so the inner one ends with it
-// (an eased Animate puts its original frame back).
-void EaseAction::stop() {
-    other->stop();
-    IntervalAction::stop();
-}
-
 void EaseAction::update(float t) {
     other->update(ease(t));
 }

@@ -3,7 +3,8 @@
 #include "engine/IntervalAction.h"
 
 // Runs an inner interval action with its progress reshaped by f(t). The
-// inner action is driven only through update, never stepped by itself.
+// inner action is driven only through update, never stepped by itself, and
+// is not stopped with the wrapper (an eased Animate keeps its last frame).
 class EaseAction : public IntervalAction {
     CC_ACTION_COPY(EaseAction)
 public:
@@ -13,7 +14,6 @@ public:
     IntervalAction* innerAction() const { return other.get(); }
 
     void start() override;
-    void stop() override;
     void update(float t) override;
 
 protected:

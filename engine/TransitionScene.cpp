@@ -300,9 +300,9 @@ void JumpZoomTransition::onEnter() {
     auto jumpZoomIn =
         Sequence::actions({jump->copy(), ScaleTo::actionWithDuration(duration_ / 4, 1)});
     runEffect(outScene_.get(), jumpZoomOut.get());
-    runEffect(inScene_.get(), Sequence::actions({DelayTime::actionWithDuration(duration_ / 2), jumpZoomIn,
-                                           callFinish(this)})
-                            .get());
+    runEffect(inScene_.get(), Sequence::actions({DelayTime::actionWithDuration(duration_ / 2),
+                                                 jumpZoomIn, callFinish(this)})
+                                  .get());
 }
 
 // --- flips ---
@@ -353,11 +353,12 @@ void FlipXTransition::onEnter() {
         turnOut = Spawn::actions({turnOut, ScaleTo::actionWithDuration(half, 0.5f)});
         turnIn = Spawn::actions({turnIn, ScaleTo::actionWithDuration(half, 1)});
     }
-    runEffect(outScene_.get(), 
+    runEffect(
+        outScene_.get(),
         Sequence::actions({turnOut, Hide::action(), DelayTime::actionWithDuration(half)}).get());
-    runEffect(inScene_.get(), Sequence::actions({DelayTime::actionWithDuration(half), Show::action(),
-                                           turnIn, callFinish(this)})
-                            .get());
+    runEffect(inScene_.get(), Sequence::actions({DelayTime::actionWithDuration(half),
+                                                 Show::action(), turnIn, callFinish(this)})
+                                  .get());
 }
 
 void FlipXTransition::finish() {

@@ -4,6 +4,7 @@
 #include "engine/TransitionScene.h"
 #include "game/ComingSoon.h"
 #include "game/GameNotifications.h"
+#include "game/missions/Missions.h"
 #include "game/quickplay/GameScene.h"
 #include "platform/NotificationCenter.h"
 #include "platform/ui/AlertView.h"
@@ -67,7 +68,7 @@ HelloWorld::HelloWorld() {
     for (auto& label : labels) label->setColor(ccc3(1, 0, 210));
 }
 
-void HelloWorld::missionSelector(Object*) { fadeTo(comingSoonScene("Missions").get()); }
+void HelloWorld::missionSelector(Object*) { fadeTo(Missions::scene().get()); }
 
 void HelloWorld::fun(Object*) { fadeTo(GameScene::scene().get()); }
 

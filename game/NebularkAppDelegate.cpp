@@ -1,7 +1,7 @@
 #include "game/NebularkAppDelegate.h"
 
-#include "engine/Director.h"
 #include "ads/XWBannerManager.h"
+#include "engine/Director.h"
 #include "game/GameNotifications.h"
 #include "game/PlaceholderScreens.h"
 #include "game/SplashLayer.h"
@@ -13,7 +13,6 @@
 #include "render/Texture2D.h"
 #include "render/TextureMgr.h"
 #include "screens/QNNotificationManager.h"
-#include "support/Log.h"
 
 #include <cstdlib>
 
@@ -23,6 +22,8 @@ NebularkAppDelegate::NebularkAppDelegate(Ref<platform::Window> window)
 NebularkAppDelegate::~NebularkAppDelegate() {
     if (notifyCenter_) notifyCenter_->removeObserver(this);
     Director::setDrawAfterSceneHook(nullptr);
+    // Its banner's textures go while there is still a GL context.
+    QNNotificationManager::purgeSharedMgr();
     if (Director* director = Director::existingDirector()) {
         if (director->runningScene() || director->isOpenGLAttached()) director->end();
         Director::purgeSharedDirector();
@@ -146,29 +147,26 @@ void NebularkAppDelegate::leave(Ref<platform::ViewController>& screen) {
     screen = nullptr;
 }
 
-void NebularkAppDelegate::showUIViewController(platform::ViewController* controller) {
-    canOpenNotif_ = true;
-    EAGLView* glView = Director::sharedDirector().openGLView();
-    platform::View::beginAnimations("show", nullptr);
+void NebularkAppDelegate::beginFlip(const char* animationID, bool cache) {
+    platform::View::beginAnimations(animationID, nullptr);
     platform::View::setAnimationDuration(kFlipSeconds);
     platform::View::setAnimationDelegate(this);
     platform::View::setAnimationDidStopSelector(ccSelector(this, &NebularkAppDelegate::animDone));
-    platform::View::setAnimationTransition(platform::ViewAnimationTransition::FlipFromLeft, glView,
-                                           false);
-    if (controller) glView->addSubview(controller->view());
+    platform::View::setAnimationTransition(platform::ViewAnimationTransition::FlipFromLeft,
+                                           Director::sharedDirector().openGLView(), cache);
+}
+
+void NebularkAppDelegate::showUIViewController(platform::ViewController* controller) {
+    canOpenNotif_ = true;
+    beginFlip("show", false);
+    if (controller) Director::sharedDirector().openGLView()->addSubview(controller->view());
     platform::View::commitAnimations();
     Director::sharedDirector().pause();
 }
 
 void NebularkAppDelegate::hideUIViewController(platform::ViewController* controller) {
     canOpenNotif_ = false;
-    EAGLView* glView = Director::sharedDirector().openGLView();
-    platform::View::beginAnimations("hide", nullptr);
-    platform::View::setAnimationDuration(kFlipSeconds);
-    platform::View::setAnimationDelegate(this);
-    platform::View::setAnimationDidStopSelector(ccSelector(this, &NebularkAppDelegate::animDone));
-    platform::View::setAnimationTransition(platform::ViewAnimationTransition::FlipFromLeft, glView,
-                                           true);
+    beginFlip("hide", true);
     if (controller && controller->isViewLoaded()) controller->view()->removeFromSuperview();
     platform::View::commitAnimations();
     canOpenNewWindow_ = true;

@@ -67,6 +67,8 @@ public:
 private:
     // Takes a screen down and lands on a new main menu.
     void leave(Ref<platform::ViewController>& screen);
+    // Opens a view animation turning the GL view over from the left.
+    void beginFlip(const char* animationID, bool cache);
 
     Ref<platform::Window> window_;
     Ref<platform::ViewController> high12_;

@@ -4,6 +4,9 @@
 #include "platform/Files.h"
 #include "support/Singleton.h"
 
+#include <algorithm>
+#include <climits>
+#include <cmath>
 #include <limits>
 
 Rect rectNull() {
@@ -37,17 +40,22 @@ void RectManager::loadFramesForAtlasNamed(const std::string& atlas, const std::s
 }
 
 namespace {
-// An integer stored as a number or as text.
+// An integer stored as a number or as text. Numbers beyond the integer range
+// saturate as text does; a real that is no number counts as missing.
 bool integerOf(const platform::PlistDictionary& entry, const char* key, float& out) {
     auto it = entry.find(key);
     if (it == entry.end()) return false;
     const platform::PlistValue& v = it->second;
-    if (const std::string* s = v.string())
+    if (const std::string* s = v.string()) {
         out = float(saved::intValue(*s));
-    else if (v.integer() || v.real())
-        out = float(int64_t(v.numberValue()));
-    else
+    } else if (const int64_t* i = v.integer()) {
+        out = float(std::clamp<int64_t>(*i, INT_MIN, INT_MAX));
+    } else if (const double* d = v.real()) {
+        if (std::isnan(*d)) return false;
+        out = float(int(std::clamp<double>(std::trunc(*d), INT_MIN, INT_MAX)));
+    } else {
         return false;
+    }
     return true;
 }
 } // namespace

@@ -4,9 +4,9 @@
 #include "platform/PropertyList.h"
 
 #include <cctype>
+#include <cfloat>
+#include <charconv>
 #include <climits>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 namespace saved {
@@ -68,17 +68,49 @@ int intValue(std::string_view text) {
     return int(n);
 }
 
+// Sign, digits and one decimal point, whatever the locale: no exponents,
+// hex, "inf" or "nan", so a damaged file reads as an ordinary number.
 double floatValue(std::string_view text) {
-    std::string s(text); // strtod needs a terminated string
-    return std::strtod(s.c_str(), nullptr);
+    size_t i = 0;
+    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    const size_t start = i;
+    auto digits = [&] {
+        while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])))
+            ++i;
+    };
+    digits();
+    const size_t point = i;
+    if (i < text.size() && text[i] == '.') {
+        ++i;
+        digits();
+    }
+    const size_t digitCount = (i - start) - (point < i ? 1 : 0);
+    if (digitCount == 0) return 0;
+    double v = 0;
+    auto [end, error] =
+        std::from_chars(text.data() + start, text.data() + i, v, std::chars_format::fixed);
+    (void)end;
+    if (error == std::errc::result_out_of_range) {
+        // Too many digits either way: beyond the largest double, or below
+        // the smallest when only zeros come before the point.
+        bool whole =
+            text.substr(start, point - start).find_first_not_of('0') != std::string_view::npos;
+        v = whole ? DBL_MAX : 0;
+    }
+    return negative ? -v : v;
 }
 
 std::string formatInt(int v) { return std::to_string(v); }
 
+// "%f" in any locale.
 std::string formatFloat(double v) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%f", v);
-    return buf;
+    char buf[400]; // DBL_MAX has 309 digits before the point
+    auto [end, error] = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 6);
+    (void)error;
+    return std::string(buf, end);
 }
 
 int difficulty() {

@@ -2,6 +2,10 @@
 
 #include "game/GameNotifications.h"
 #include "game/HelloWorld.h"
+#include "game/missions/MissionOne.h"
+#include "game/missions/MissionThree.h"
+#include "game/missions/MissionTwo.h"
+#include "game/missions/Missions.h"
 #include "game/quickplay/GameScene.h"
 
 // One line per screen.
@@ -9,6 +13,10 @@ const std::vector<StartScreen>& startScreens() {
     static const std::vector<StartScreen> screens = {
         {"menu", &HelloWorld::scene},
         {"quickplay", [] { return Ref<Scene>(GameScene::scene()); }},
+        {"missions", [] { return Ref<Scene>(Missions::scene()); }},
+        {"mission1", [] { return Ref<Scene>(MissionOne::scene()); }},
+        {"mission2", [] { return Ref<Scene>(MissionTwo::scene()); }},
+        {"mission3", [] { return Ref<Scene>(MissionThree::scene()); }},
         {"highscores", &HelloWorld::scene, kHighScoresNotification},
         {"settings", &HelloWorld::scene, kSettingsNotification},
     };

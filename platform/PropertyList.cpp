@@ -15,6 +15,8 @@
 #include <set>
 #include <string_view>
 
+#include <pugixml.hpp>
+
 namespace platform {
 
 // ---------------------------------------------------------------------------
@@ -334,165 +336,31 @@ bool isValidUtf8(std::string_view s) {
 }
 
 // ---------------------------------------------------------------------------
-// XML reader
+// XML reader: pugixml makes the tree (declarations, comments, processing
+// instructions and document types are skipped); the values are read off it
+// here. References are resolved here too, so that an unknown one is refused
+// rather than kept as text.
 
 constexpr int kMaxDepth = 256;
 
-bool isNameChar(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || isDigit(c) || c == '_' || c == ':' ||
-           c == '-' || c == '.' || uint8_t(c) >= 0x80;
+// Top-level text is kept so that it can be refused; blanks between elements
+// are kept so that a string of spaces keeps its spaces.
+constexpr unsigned kParseOptions = pugi::parse_cdata | pugi::parse_ws_pcdata | pugi::parse_fragment;
+
+bool isBlank(std::string_view s) {
+    return std::all_of(s.begin(), s.end(), isSpace);
 }
 
-class XmlReader {
-public:
-    explicit XmlReader(std::string_view text) : s_(text) {}
-
-    std::optional<PlistValue> document() {
-        if (startsWith("\xEF\xBB\xBF")) i_ += 3;
-        if (!prolog()) return std::nullopt;
-        std::optional<PlistValue> result;
-        size_t mark = i_;
-        auto tag = openTag();
-        if (!tag) return std::nullopt;
-        if (tag->name == "plist") {
-            if (tag->empty || !misc()) return std::nullopt;
-            result = value(1);
-            if (!result || !misc() || !closeTag("plist")) return std::nullopt;
-        } else {
-            i_ = mark;
-            result = value(1);
-            if (!result) return std::nullopt;
-        }
-        if (!misc() || i_ != s_.size()) return std::nullopt;
-        return result;
-    }
-
-private:
-    struct Tag {
-        std::string_view name;
-        bool empty = false;
-    };
-
-    bool startsWith(std::string_view t) const { return s_.substr(i_, t.size()) == t; }
-    char peek(size_t ahead = 0) const { return i_ + ahead < s_.size() ? s_[i_ + ahead] : '\0'; }
-
-    void skipSpace() {
-        while (i_ < s_.size() && isSpace(s_[i_]))
-            ++i_;
-    }
-
-    // Moves past the next `terminator`; false when there is none.
-    bool skipPast(std::string_view terminator) {
-        size_t at = s_.find(terminator, i_);
-        if (at == std::string_view::npos) return false;
-        i_ = at + terminator.size();
-        return true;
-    }
-
-    // Whitespace, comments and processing instructions. False on an
-    // unterminated one.
-    bool misc() {
-        for (;;) {
-            skipSpace();
-            if (startsWith("<!--")) {
-                i_ += 4;
-                if (!skipPast("-->")) return false;
-            } else if (startsWith("<?")) {
-                i_ += 2;
-                if (!skipPast("?>")) return false;
-            } else {
-                return true;
-            }
-        }
-    }
-
-    // Misc and document type declarations (quoted literals and an internal
-    // subset may hold '>').
-    bool prolog() {
-        for (;;) {
-            if (!misc()) return false;
-            if (!startsWith("<!DOCTYPE")) return true;
-            i_ += 9;
-            int brackets = 0;
-            char quote = 0;
-            for (;; ++i_) {
-                if (i_ >= s_.size()) return false;
-                char c = s_[i_];
-                if (quote) {
-                    if (c == quote) quote = 0;
-                } else if (c == '"' || c == '\'') {
-                    quote = c;
-                } else if (c == '[') {
-                    ++brackets;
-                } else if (c == ']') {
-                    if (--brackets < 0) return false;
-                } else if (c == '>' && brackets == 0) {
-                    ++i_;
-                    break;
-                }
-            }
-        }
-    }
-
-    std::string_view name() {
-        size_t start = i_;
-        while (i_ < s_.size() && isNameChar(s_[i_]))
-            ++i_;
-        return s_.substr(start, i_ - start);
-    }
-
-    // `<name attr="v" ...>` or `<name .../>`; attributes are checked for
-    // form and otherwise ignored.
-    std::optional<Tag> openTag() {
-        if (peek() != '<') return std::nullopt;
-        ++i_;
-        Tag tag;
-        tag.name = name();
-        if (tag.name.empty()) return std::nullopt;
-        for (;;) {
-            size_t before = i_;
-            skipSpace();
-            if (startsWith("/>")) {
-                i_ += 2;
-                tag.empty = true;
-                return tag;
-            }
-            if (peek() == '>') {
-                ++i_;
-                return tag;
-            }
-            if (i_ == before || name().empty()) return std::nullopt;
-            skipSpace();
-            if (peek() != '=') return std::nullopt;
-            ++i_;
-            skipSpace();
-            char quote = peek();
-            if (quote != '"' && quote != '\'') return std::nullopt;
-            size_t end = s_.find(quote, i_ + 1);
-            if (end == std::string_view::npos) return std::nullopt;
-            if (s_.substr(i_ + 1, end - i_ - 1).find('<') != std::string_view::npos)
-                return std::nullopt;
-            i_ = end + 1;
-        }
-    }
-
-    bool closeTag(std::string_view expected) {
-        if (!startsWith("</")) return false;
-        i_ += 2;
-        if (name() != expected) return false;
-        skipSpace();
-        if (peek() != '>') return false;
-        ++i_;
-        return true;
-    }
-
-    // &lt; &gt; &amp; &quot; &apos; &#NN; &#xNN; at s_[i_] == '&'.
-    bool entity(std::string& out) {
-        // References are short: look for the ';' nearby only.
-        size_t end = s_.substr(i_, 40).find(';');
+// &lt; &gt; &amp; &quot; &apos; &#NN; &#xNN; resolved; false on anything else.
+bool appendResolved(std::string& out, std::string_view s) {
+    for (size_t i = 0; i < s.size();) {
+        size_t amp = s.find('&', i);
+        out.append(s.substr(i, amp - i));
+        if (amp == std::string_view::npos) break;
+        size_t end = s.find(';', amp);
         if (end == std::string_view::npos) return false;
-        std::string_view ref = s_.substr(i_ + 1, end - 1);
-        i_ += end + 1;
+        std::string_view ref = s.substr(amp + 1, end - amp - 1);
+        i = end + 1;
         if (ref == "lt") {
             out += '<';
         } else if (ref == "gt") {
@@ -504,8 +372,8 @@ private:
         } else if (ref == "apos") {
             out += '\'';
         } else if (ref.size() >= 2 && ref[0] == '#') {
-            int base = 10;
             ref.remove_prefix(1);
+            int base = 10;
             if (ref[0] == 'x') {
                 base = 16;
                 ref.remove_prefix(1);
@@ -530,405 +398,217 @@ private:
         } else {
             return false;
         }
-        return true;
     }
+    return true;
+}
 
-    // Character data up to `</name>`, with references resolved; comments
-    // are dropped and CDATA sections taken as they stand. Nested elements
-    // are malformed.
-    std::optional<std::string> text(std::string_view elementName) {
-        std::string out;
-        for (;;) {
-            size_t special = s_.find_first_of("<&", i_);
-            if (special == std::string_view::npos) return std::nullopt;
-            out.append(s_.substr(i_, special - i_));
-            i_ = special;
-            if (s_[i_] == '&') {
-                if (!entity(out)) return std::nullopt;
-            } else if (startsWith("</")) {
-                if (!closeTag(elementName)) return std::nullopt;
-                return out;
-            } else if (startsWith("<!--")) {
-                i_ += 4;
-                if (!skipPast("-->")) return std::nullopt;
-            } else if (startsWith("<![CDATA[")) {
-                i_ += 9;
-                size_t end = s_.find("]]>", i_);
-                if (end == std::string_view::npos) return std::nullopt;
-                out.append(s_.substr(i_, end - i_));
-                i_ = end + 3;
-            } else if (startsWith("<?")) {
-                i_ += 2;
-                if (!skipPast("?>")) return std::nullopt;
-            } else {
-                return std::nullopt;
-            }
+std::string_view trimmed(std::string_view s) {
+    while (!s.empty() && isSpace(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && isSpace(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+std::optional<int64_t> parseInteger(std::string_view s) {
+    s = trimmed(s);
+    bool negative = false;
+    if (!s.empty() && (s[0] == '+' || s[0] == '-')) {
+        negative = s[0] == '-';
+        s.remove_prefix(1);
+    }
+    if (s.empty()) return std::nullopt;
+    // Accumulate the magnitude, which may be one more than INT64_MAX.
+    uint64_t magnitude = 0;
+    const uint64_t limit = negative ? uint64_t(1) << 63 : uint64_t(INT64_MAX);
+    for (char c : s) {
+        if (!isDigit(c)) return std::nullopt;
+        uint64_t digit = uint64_t(c - '0');
+        if (magnitude > (limit - digit) / 10) return std::nullopt;
+        magnitude = magnitude * 10 + digit;
+    }
+    if (!negative) return int64_t(magnitude);
+    return magnitude == uint64_t(1) << 63 ? std::numeric_limits<int64_t>::min()
+                                          : -int64_t(magnitude);
+}
+
+std::optional<double> parseReal(std::string_view s) {
+    s = trimmed(s);
+    std::string lower;
+    for (char c : s)
+        lower += char(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    if (lower == "nan" || lower == "+nan" || lower == "-nan")
+        return std::numeric_limits<double>::quiet_NaN();
+    if (lower == "inf" || lower == "+inf" || lower == "infinity" || lower == "+infinity")
+        return std::numeric_limits<double>::infinity();
+    if (lower == "-inf" || lower == "-infinity") return -std::numeric_limits<double>::infinity();
+    if (s.empty() || decimalPrefix(s) != s.size()) return std::nullopt;
+    return parseDecimal(std::string(s));
+}
+
+// Attributes are ignored, but a '<' in one is not XML.
+bool attributesWellFormed(pugi::xml_node element) {
+    for (pugi::xml_attribute a : element.attributes())
+        if (std::strchr(a.value(), '<')) return false;
+    return true;
+}
+
+// The character data of an element that holds no elements.
+std::optional<std::string> textOf(pugi::xml_node element) {
+    std::string out;
+    for (pugi::xml_node child : element.children()) {
+        if (child.type() == pugi::node_pcdata) {
+            if (!appendResolved(out, child.value())) return std::nullopt;
+        } else if (child.type() == pugi::node_cdata) {
+            out += child.value();
+        } else {
+            return std::nullopt;
         }
     }
+    return out;
+}
 
-    static std::string_view trimmed(std::string_view s) {
-        while (!s.empty() && isSpace(s.front()))
-            s.remove_prefix(1);
-        while (!s.empty() && isSpace(s.back()))
-            s.remove_suffix(1);
-        return s;
+// The elements among `parent`'s children; nothing when there is text
+// other than blanks between them.
+std::optional<std::vector<pugi::xml_node>> elementsOf(pugi::xml_node parent) {
+    std::vector<pugi::xml_node> elements;
+    for (pugi::xml_node child : parent.children()) {
+        if (child.type() == pugi::node_element)
+            elements.push_back(child);
+        else if (child.type() != pugi::node_pcdata || !isBlank(child.value()))
+            return std::nullopt;
     }
+    return elements;
+}
 
-    static std::optional<int64_t> parseInteger(std::string_view s) {
-        s = trimmed(s);
-        bool negative = false;
-        if (!s.empty() && (s[0] == '+' || s[0] == '-')) {
-            negative = s[0] == '-';
-            s.remove_prefix(1);
-        }
-        if (s.empty()) return std::nullopt;
-        // Accumulate the magnitude, which may be one more than INT64_MAX.
-        uint64_t magnitude = 0;
-        const uint64_t limit = negative ? uint64_t(1) << 63 : uint64_t(INT64_MAX);
-        for (char c : s) {
-            if (!isDigit(c)) return std::nullopt;
-            uint64_t digit = uint64_t(c - '0');
-            if (magnitude > (limit - digit) / 10) return std::nullopt;
-            magnitude = magnitude * 10 + digit;
-        }
-        if (!negative) return int64_t(magnitude);
-        return magnitude == uint64_t(1) << 63 ? std::numeric_limits<int64_t>::min()
-                                              : -int64_t(magnitude);
-    }
+std::optional<PlistValue> valueOf(pugi::xml_node element, int depth) {
+    if (depth > kMaxDepth || !attributesWellFormed(element)) return std::nullopt;
+    std::string_view name = element.name();
 
-    static std::optional<double> parseReal(std::string_view s) {
-        s = trimmed(s);
-        std::string lower;
-        for (char c : s)
-            lower += char(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-        if (lower == "nan" || lower == "+nan" || lower == "-nan")
-            return std::numeric_limits<double>::quiet_NaN();
-        if (lower == "inf" || lower == "+inf" || lower == "infinity" || lower == "+infinity")
-            return std::numeric_limits<double>::infinity();
-        if (lower == "-inf" || lower == "-infinity")
-            return -std::numeric_limits<double>::infinity();
-        if (s.empty() || decimalPrefix(s) != s.size()) return std::nullopt;
-        return parseDecimal(std::string(s));
-    }
-
-    std::optional<PlistValue> value(int depth) {
-        if (depth > kMaxDepth) return std::nullopt;
-        auto tag = openTag();
-        if (!tag) return std::nullopt;
-        std::string_view n = tag->name;
-
-        if (n == "dict") {
-            PlistValue::Dictionary dict;
-            if (tag->empty) return PlistValue(std::move(dict));
-            for (;;) {
-                if (!misc()) return std::nullopt;
-                if (startsWith("</")) {
-                    if (!closeTag("dict")) return std::nullopt;
-                    return PlistValue(std::move(dict));
-                }
-                auto keyTag = openTag();
-                if (!keyTag || keyTag->name != "key") return std::nullopt;
-                std::string key;
-                if (!keyTag->empty) {
-                    auto k = text("key");
-                    if (!k) return std::nullopt;
-                    key = std::move(*k);
-                }
-                if (!misc()) return std::nullopt;
-                auto v = value(depth + 1);
-                if (!v) return std::nullopt;
-                dict.insert_or_assign(std::move(key), std::move(*v));
-            }
-        }
-        if (n == "array") {
+    if (name == "dict" || name == "array") {
+        auto children = elementsOf(element);
+        if (!children) return std::nullopt;
+        if (name == "array") {
             PlistValue::Array array;
-            if (tag->empty) return PlistValue(std::move(array));
-            for (;;) {
-                if (!misc()) return std::nullopt;
-                if (startsWith("</")) {
-                    if (!closeTag("array")) return std::nullopt;
-                    return PlistValue(std::move(array));
-                }
-                auto v = value(depth + 1);
-                if (!v) return std::nullopt;
-                array.push_back(std::move(*v));
-            }
-        }
-        if (n == "true" || n == "false") {
-            if (!tag->empty) {
-                auto t = text(n);
-                if (!t || !trimmed(*t).empty()) return std::nullopt;
-            }
-            return PlistValue(n == "true");
-        }
-
-        std::string content;
-        if (!tag->empty) {
-            auto t = text(n);
-            if (!t) return std::nullopt;
-            content = std::move(*t);
-        }
-        if (n == "string") return PlistValue(std::move(content));
-        if (n == "integer") {
-            auto i = parseInteger(content);
-            if (!i) return std::nullopt;
-            return PlistValue(*i);
-        }
-        if (n == "real") {
-            auto r = parseReal(content);
-            if (!r) return std::nullopt;
-            return PlistValue(*r);
-        }
-        if (n == "date") {
-            auto d = parseDate(trimmed(content));
-            if (!d) return std::nullopt;
-            return PlistValue(*d);
-        }
-        if (n == "data") {
-            auto d = decodeBase64(content);
-            if (!d) return std::nullopt;
-            return PlistValue(std::move(*d));
-        }
-        return std::nullopt;
-    }
-
-    std::string_view s_;
-    size_t i_ = 0;
-};
-
-// ---------------------------------------------------------------------------
-// Binary reader ("bplist00"): every offset, size and reference is checked,
-// reference cycles end at the depth limit and shared objects count against
-// a budget so that a small file cannot expand without bound.
-
-class BinaryReader {
-public:
-    BinaryReader(const uint8_t* bytes, size_t size) : b_(bytes), n_(size) {}
-
-    std::optional<PlistValue> document() {
-        if (n_ < 8 + 32 + 1 || std::memcmp(b_, "bplist00", 8) != 0) return std::nullopt;
-        const uint8_t* trailer = b_ + n_ - 32;
-        offsetSize_ = trailer[6];
-        refSize_ = trailer[7];
-        uint64_t count = be(trailer + 8, 8);
-        uint64_t top = be(trailer + 16, 8);
-        uint64_t table = be(trailer + 24, 8);
-        if (offsetSize_ < 1 || offsetSize_ > 8 || refSize_ < 1 || refSize_ > 8) return std::nullopt;
-        uint64_t objectsEnd = n_ - 32;
-        if (count == 0 || top >= count || table < 8 || table > objectsEnd ||
-            count > (objectsEnd - table) / offsetSize_)
-            return std::nullopt;
-        count_ = count;
-        table_ = table;
-        budget_ = (uint64_t(1) << 20) + uint64_t(n_) * 64;
-        return object(top, 1);
-    }
-
-private:
-    static uint64_t be(const uint8_t* p, size_t width) {
-        uint64_t v = 0;
-        for (size_t k = 0; k < width; ++k)
-            v = (v << 8) | p[k];
-        return v;
-    }
-
-    bool spend(uint64_t cost) {
-        if (cost > budget_) return false;
-        budget_ -= cost;
-        return true;
-    }
-
-    // Offset of object `ref`, checked to lie before the offset table.
-    std::optional<uint64_t> offsetOf(uint64_t ref) const {
-        if (ref >= count_) return std::nullopt;
-        uint64_t at = be(b_ + table_ + ref * offsetSize_, offsetSize_);
-        if (at < 8 || at >= table_) return std::nullopt;
-        return at;
-    }
-
-    bool has(uint64_t at, uint64_t length) const { return at <= table_ && length <= table_ - at; }
-
-    // The element count of a collection, string or data object whose marker
-    // is at `at`; moves `at` past the count.
-    std::optional<uint64_t> length(uint64_t& at) {
-        uint8_t low = b_[at] & 0x0F;
-        ++at;
-        if (low != 0x0F) return low;
-        if (!has(at, 1)) return std::nullopt;
-        uint8_t marker = b_[at];
-        if ((marker & 0xF0) != 0x10 || (marker & 0x0F) > 3) return std::nullopt;
-        uint64_t width = uint64_t(1) << (marker & 0x0F);
-        if (!has(at + 1, width)) return std::nullopt;
-        uint64_t v = be(b_ + at + 1, width);
-        at += 1 + width;
-        return v;
-    }
-
-    std::optional<PlistValue> object(uint64_t ref, int depth) {
-        if (depth > kMaxDepth || !spend(1)) return std::nullopt;
-        auto start = offsetOf(ref);
-        if (!start) return std::nullopt;
-        uint64_t at = *start;
-        uint8_t marker = b_[at];
-        uint8_t low = marker & 0x0F;
-        switch (marker >> 4) {
-        case 0x0:
-            if (marker == 0x08) return PlistValue(false);
-            if (marker == 0x09) return PlistValue(true);
-            return std::nullopt;
-        case 0x1: {
-            if (low > 4) return std::nullopt;
-            uint64_t width = uint64_t(1) << low;
-            if (!has(at + 1, width)) return std::nullopt;
-            const uint8_t* p = b_ + at + 1;
-            if (width == 16) {
-                // 128-bit: only values that fit 64 bits signed.
-                uint64_t high = be(p, 8), lowWord = be(p + 8, 8);
-                bool negative = int64_t(lowWord) < 0;
-                if (high != (negative ? ~uint64_t(0) : 0)) return std::nullopt;
-                return PlistValue(int64_t(lowWord));
-            }
-            // Below 64 bits unsigned, at 64 bits two's complement.
-            return PlistValue(int64_t(be(p, width)));
-        }
-        case 0x2: {
-            if (low == 2 && has(at + 1, 4)) {
-                uint32_t bits = uint32_t(be(b_ + at + 1, 4));
-                float f;
-                std::memcpy(&f, &bits, 4);
-                return PlistValue(double(f));
-            }
-            if (low == 3 && has(at + 1, 8)) return PlistValue(readDouble(at + 1));
-            return std::nullopt;
-        }
-        case 0x3:
-            if (marker != 0x33 || !has(at + 1, 8)) return std::nullopt;
-            return PlistValue(PlistValue::Date{readDouble(at + 1)});
-        case 0x4: {
-            auto len = length(at);
-            if (!len || !has(at, *len) || !spend(*len)) return std::nullopt;
-            return PlistValue(PlistValue::Data(b_ + at, b_ + at + *len));
-        }
-        case 0x5: {
-            auto len = length(at);
-            if (!len || !has(at, *len) || !spend(*len)) return std::nullopt;
-            std::string s(reinterpret_cast<const char*>(b_ + at), size_t(*len));
-            for (char c : s)
-                if (uint8_t(c) >= 0x80) return std::nullopt;
-            return PlistValue(std::move(s));
-        }
-        case 0x6: {
-            auto len = length(at);
-            if (!len || *len > table_ / 2 || !has(at, *len * 2) || !spend(*len * 2))
-                return std::nullopt;
-            std::string s;
-            for (uint64_t k = 0; k < *len; ++k) {
-                uint32_t unit = uint32_t(be(b_ + at + 2 * k, 2));
-                if (unit >= 0xD800 && unit <= 0xDBFF) {
-                    if (k + 1 >= *len) return std::nullopt;
-                    uint32_t next = uint32_t(be(b_ + at + 2 * (k + 1), 2));
-                    if (next < 0xDC00 || next > 0xDFFF) return std::nullopt;
-                    unit = 0x10000 + ((unit - 0xD800) << 10) + (next - 0xDC00);
-                    ++k;
-                } else if (unit >= 0xDC00 && unit <= 0xDFFF) {
-                    return std::nullopt;
-                }
-                appendUtf8(s, unit);
-            }
-            return PlistValue(std::move(s));
-        }
-        case 0xA: {
-            auto len = length(at);
-            if (!len || *len > table_ / refSize_ || !has(at, *len * refSize_) || !spend(*len))
-                return std::nullopt;
-            PlistValue::Array array;
-            array.reserve(size_t(std::min<uint64_t>(*len, 4096)));
-            for (uint64_t k = 0; k < *len; ++k) {
-                auto v = object(be(b_ + at + k * refSize_, refSize_), depth + 1);
+            for (pugi::xml_node child : *children) {
+                auto v = valueOf(child, depth + 1);
                 if (!v) return std::nullopt;
                 array.push_back(std::move(*v));
             }
             return PlistValue(std::move(array));
         }
-        case 0xD: {
-            auto len = length(at);
-            if (!len || *len > table_ / (2 * refSize_) || !has(at, *len * 2 * refSize_) ||
-                !spend(*len))
+        // Keys and values take turns; of duplicate keys the last one counts.
+        if (children->size() % 2) return std::nullopt;
+        PlistValue::Dictionary dict;
+        for (size_t i = 0; i < children->size(); i += 2) {
+            pugi::xml_node keyElement = (*children)[i];
+            if (std::string_view(keyElement.name()) != "key" || !attributesWellFormed(keyElement))
                 return std::nullopt;
-            PlistValue::Dictionary dict;
-            uint64_t values = at + *len * refSize_;
-            for (uint64_t k = 0; k < *len; ++k) {
-                auto key = object(be(b_ + at + k * refSize_, refSize_), depth + 1);
-                if (!key || !key->string()) return std::nullopt;
-                auto v = object(be(b_ + values + k * refSize_, refSize_), depth + 1);
-                if (!v) return std::nullopt;
-                dict.insert_or_assign(*key->string(), std::move(*v));
-            }
-            return PlistValue(std::move(dict));
+            auto key = textOf(keyElement);
+            auto v = key ? valueOf((*children)[i + 1], depth + 1) : std::nullopt;
+            if (!v) return std::nullopt;
+            dict.insert_or_assign(std::move(*key), std::move(*v));
         }
-        default:
-            return std::nullopt;
-        }
+        return PlistValue(std::move(dict));
     }
 
-    double readDouble(uint64_t at) const {
-        uint64_t bits = be(b_ + at, 8);
-        double d;
-        std::memcpy(&d, &bits, 8);
-        return d;
+    auto content = textOf(element);
+    if (!content) return std::nullopt;
+    if (name == "true" || name == "false") {
+        if (!trimmed(*content).empty()) return std::nullopt;
+        return PlistValue(name == "true");
     }
+    if (name == "string") return PlistValue(std::move(*content));
+    if (name == "integer") {
+        auto i = parseInteger(*content);
+        if (!i) return std::nullopt;
+        return PlistValue(*i);
+    }
+    if (name == "real") {
+        auto r = parseReal(*content);
+        if (!r) return std::nullopt;
+        return PlistValue(*r);
+    }
+    if (name == "date") {
+        auto d = parseDate(trimmed(*content));
+        if (!d) return std::nullopt;
+        return PlistValue(*d);
+    }
+    if (name == "data") {
+        auto d = decodeBase64(*content);
+        if (!d) return std::nullopt;
+        return PlistValue(std::move(*d));
+    }
+    return std::nullopt;
+}
 
-    const uint8_t* b_;
-    size_t n_;
-    size_t offsetSize_ = 0;
-    size_t refSize_ = 0;
-    uint64_t count_ = 0;
-    uint64_t table_ = 0;
-    uint64_t budget_ = 0;
-};
+// One value, inside <plist> or standing alone, and nothing else but blanks.
+std::optional<PlistValue> readXml(std::string_view text) {
+    pugi::xml_document document;
+    if (!document.load_buffer(text.data(), text.size(), kParseOptions, pugi::encoding_utf8))
+        return std::nullopt;
+    auto top = elementsOf(document);
+    if (!top || top->size() != 1) return std::nullopt;
+    pugi::xml_node root = top->front();
+    if (std::string_view(root.name()) == "plist") {
+        auto inside = attributesWellFormed(root) ? elementsOf(root) : std::nullopt;
+        if (!inside || inside->size() != 1) return std::nullopt;
+        root = inside->front();
+    }
+    return valueOf(root, 1);
+}
 
 // ---------------------------------------------------------------------------
 // XML writer
 
-// Markup characters and controls become references; invalid UTF-8 becomes
-// U+FFFD so that what is written can always be read back.
-void appendEscaped(std::string& out, std::string_view s) {
+// Code points XML 1.0 documents may carry (its Char production).
+bool isXmlChar(uint32_t cp) {
+    return cp == 0x9 || cp == 0xA || cp == 0xD || (cp >= 0x20 && cp <= 0xD7FF) ||
+           (cp >= 0xE000 && cp <= 0xFFFD) || (cp >= 0x10000 && cp <= 0x10FFFF);
+}
+
+uint32_t decodeUtf8(std::string_view s, size_t i, size_t n) {
+    static const uint8_t leadMask[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+    uint32_t cp = uint8_t(s[i]) & leadMask[n];
+    for (size_t k = 1; k < n; ++k)
+        cp = (cp << 6) | (uint8_t(s[i + k]) & 0x3F);
+    return cp;
+}
+
+// Markup characters become references (a carriage return too, which a
+// reader would otherwise turn into a newline); invalid UTF-8 becomes U+FFFD
+// so that what is written can always be read back. False for a character
+// no XML document may hold (controls other than tab, newline and return,
+// U+FFFE, U+FFFF): the file would not be XML.
+bool appendEscaped(std::string& out, std::string_view s) {
     for (size_t i = 0; i < s.size();) {
-        uint8_t c = uint8_t(s[i]);
-        if (c < 0x80) {
-            switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '\t':
-            case '\n':
-                out += char(c);
-                break;
-            default:
-                if (c < 0x20) {
-                    out += "&#" + std::to_string(c) + ";";
-                } else {
-                    out += char(c);
-                }
-            }
-            ++i;
-            continue;
-        }
         size_t n = utf8Sequence(s, i);
         if (n == 0) {
             out += "\xEF\xBF\xBD";
             ++i;
-        } else {
-            out.append(s.substr(i, n));
-            i += n;
+            continue;
         }
+        uint32_t cp = decodeUtf8(s, i, n);
+        if (!isXmlChar(cp)) return false;
+        switch (cp) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '\r':
+            out += "&#13;";
+            break;
+        default:
+            out.append(s.substr(i, n));
+        }
+        i += n;
     }
+    return true;
 }
 
 std::string formatReal(double d) {
@@ -939,13 +619,13 @@ std::string formatReal(double d) {
     return std::string(buf, result.ptr);
 }
 
-void writeValue(std::string& out, const PlistValue& v, int depth) {
+bool writeValue(std::string& out, const PlistValue& v, int depth) {
     std::string indent(size_t(depth), '\t');
     out += indent;
     switch (v.type()) {
     case PlistValue::Type::String:
         out += "<string>";
-        appendEscaped(out, *v.string());
+        if (!appendEscaped(out, *v.string())) return false;
         out += "</string>\n";
         break;
     case PlistValue::Type::Integer:
@@ -972,7 +652,7 @@ void writeValue(std::string& out, const PlistValue& v, int depth) {
         }
         out += "<array>\n";
         for (auto& item : *v.array())
-            writeValue(out, item, depth + 1);
+            if (!writeValue(out, item, depth + 1)) return false;
         out += indent + "</array>\n";
         break;
     case PlistValue::Type::Dictionary:
@@ -983,13 +663,14 @@ void writeValue(std::string& out, const PlistValue& v, int depth) {
         out += "<dict>\n";
         for (auto& [key, item] : *v.dictionary()) {
             out += indent + "\t<key>";
-            appendEscaped(out, key);
+            if (!appendEscaped(out, key)) return false;
             out += "</key>\n";
-            writeValue(out, item, depth + 1);
+            if (!writeValue(out, item, depth + 1)) return false;
         }
         out += indent + "</dict>\n";
         break;
     }
+    return true;
 }
 
 int nesting(const PlistValue& v) {
@@ -1009,19 +690,17 @@ int nesting(const PlistValue& v) {
 
 std::optional<PlistValue> parsePropertyList(const uint8_t* bytes, size_t size) {
     if (!bytes) return std::nullopt;
-    if (size >= 8 && std::memcmp(bytes, "bplist00", 8) == 0)
-        return BinaryReader(bytes, size).document();
     std::string_view text(reinterpret_cast<const char*>(bytes), size);
     if (!isValidUtf8(text) || text.find('\0') != std::string_view::npos) return std::nullopt;
-    return XmlReader(text).document();
+    return readXml(text);
 }
 
-std::string propertyListXml(const PlistValue& value) {
+std::optional<std::string> propertyListXml(const PlistValue& value) {
     std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                       "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
                       "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
                       "<plist version=\"1.0\">\n";
-    writeValue(out, value, 0);
+    if (!writeValue(out, value, 0)) return std::nullopt;
     out += "</plist>\n";
     return out;
 }
@@ -1043,10 +722,10 @@ std::optional<PlistDictionary> readDictionary(const std::string& path) {
 
 bool writeDictionary(const PlistDictionary& dictionary, const std::string& path) {
     PlistValue root(dictionary);
-    // What the reader would refuse is not written.
+    // What the reader would refuse, or XML cannot hold, is not written.
     if (nesting(root) > kMaxDepth) return false;
-    std::string xml = propertyListXml(root);
-    return writeFileAtomically(path, xml.data(), xml.size());
+    auto xml = propertyListXml(root);
+    return xml && writeFileAtomically(path, xml->data(), xml->size());
 }
 
 } // namespace platform

@@ -72,23 +72,26 @@ private:
 
 using PlistDictionary = PlistValue::Dictionary;
 
-// Parses an XML property list, or a binary one ("bplist00"). Nothing for
-// malformed input of any kind and size: bad syntax or encoding, integers
-// beyond 64 bits, impossible dates, nesting deeper than 256 levels. Of
-// duplicate dictionary keys the last one counts.
+// Parses an XML property list (the compact binary form is not read).
+// Nothing for malformed input of any kind and size: bad syntax or encoding,
+// integers beyond 64 bits, impossible dates, nesting deeper than 256 levels.
+// Of duplicate dictionary keys the last one counts.
 std::optional<PlistValue> parsePropertyList(const uint8_t* bytes, size_t size);
 
 // The XML form of `value`, with the standard header and document type,
 // tab-indented. Reals are written so that they read back exactly; dates in
-// whole seconds; bytes of strings that are not UTF-8 become U+FFFD.
-std::string propertyListXml(const PlistValue& value);
+// whole seconds; bytes of strings that are not UTF-8 become U+FFFD. Nothing
+// when a string holds a character no XML document may carry (a control
+// other than tab, newline and carriage return; U+FFFE or U+FFFF).
+std::optional<std::string> propertyListXml(const PlistValue& value);
 
 // The dictionary stored at `path`; nothing when the file is missing,
 // unreadable, damaged or does not hold a dictionary.
 std::optional<PlistDictionary> readDictionary(const std::string& path);
 
-// Writes `dictionary` as an XML plist, atomically. False when it could not
-// (the old file, if any, is then unchanged).
+// Writes `dictionary` as an XML plist, atomically. False when it could not,
+// or when the dictionary cannot be written as XML (see propertyListXml) or
+// read back (deeper than 256 levels): the old file, if any, is unchanged.
 bool writeDictionary(const PlistDictionary& dictionary, const std::string& path);
 
 } // namespace platform

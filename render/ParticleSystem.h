@@ -141,7 +141,12 @@ protected:
     template <class T>
     static Ref<T> create(unsigned capacity) {
         Ref<T> system = Ref<T>::adopt(new T());
-        if (!system->initWithTotalParticles(capacity)) return nullptr;
+        if (!system->initWithTotalParticles(capacity)) {
+            // A failure after the step was scheduled: the timer holds the
+            // system, which would never go.
+            system->cleanup();
+            return nullptr;
+        }
         return system;
     }
 

@@ -6,15 +6,16 @@
 #include "platform/Files.h"
 #include "platform/ImageDecoder.h"
 #include "platform/RunLoop.h"
-#include "platform/Window.h"
 #include "support/Error.h"
 #include "support/Log.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
-#include <exception>
+#include <memory>
 #include <thread>
+#include <unordered_map>
+#include <utility>
 
 namespace {
 
@@ -48,12 +49,7 @@ TextureMgr::TextureMgr() {
     textures.reserve(10);
 }
 
-TextureMgr::~TextureMgr() {
-    // The auxiliary context goes with the cache; the shared instance is
-    // cleared by purgeSharedTextureMgr().
-    textures.clear();
-    auxContext_ = nullptr;
-}
+TextureMgr::~TextureMgr() = default;
 
 Ref<Texture2D> TextureMgr::cached(const std::string& key) {
     std::lock_guard lock(dictLock);
@@ -126,7 +122,12 @@ Ref<Texture2D> TextureMgr::addCGImage(const platform::DecodedImage* image) {
     char key[32];
     std::snprintf(key, sizeof key, "%08lX",
                   static_cast<unsigned long>(reinterpret_cast<uintptr_t>(image)));
-    return addCGImage(image, key);
+    std::lock_guard lock(dictLock);
+    Ref<Texture2D> texture = addCGImage(image, key);
+    // Holding the image does not change it.
+    if (texture)
+        keyImages_[key] = Ref<platform::DecodedImage>(const_cast<platform::DecodedImage*>(image));
+    return texture;
 }
 
 void TextureMgr::cacheTexture(const std::string& key, Texture2D* texture) {
@@ -134,21 +135,52 @@ void TextureMgr::cacheTexture(const std::string& key, Texture2D* texture) {
     textures[key] = texture;
 }
 
+void TextureMgr::forgetImagesOfRemovedKeys() {
+    std::erase_if(keyImages_, [this](const auto& entry) { return !textures.count(entry.first); });
+}
+
 void TextureMgr::removeTexture(Texture2D* texture) {
     if (!texture) return;
     std::lock_guard lock(dictLock);
     std::erase_if(textures, [texture](const auto& entry) { return entry.second.get() == texture; });
+    forgetImagesOfRemovedKeys();
 }
 
 void TextureMgr::removeAllTextures() {
     std::lock_guard lock(dictLock);
     textures.clear();
+    keyImages_.clear();
 }
 
 void TextureMgr::removeUnusedTextures() {
     std::lock_guard lock(dictLock);
     std::erase_if(textures, [](const auto& entry) { return entry.second->retainCount() == 1; });
+    forgetImagesOfRemovedKeys();
 }
+
+namespace {
+
+// Pending background loads by number. Only the main thread touches this
+// table, and with it the targets the loads hold.
+std::unordered_map<uint64_t, AsyncObject>& pendingLoads() {
+    static std::unordered_map<uint64_t, AsyncObject> pending;
+    return pending;
+}
+
+// A decoded image on its way from a loader to the main thread. Nothing but
+// the loader knows the image until the main thread takes it, so its count
+// is never touched by two threads.
+struct DecodedOnTheWay {
+    platform::DecodedImage* image = nullptr; // one reference
+    ~DecodedOnTheWay() {
+        if (image) image->release();
+    }
+    Ref<platform::DecodedImage> take() {
+        return Ref<platform::DecodedImage>::adopt(std::exchange(image, nullptr));
+    }
+};
+
+} // namespace
 
 void TextureMgr::addImageAsync(const std::string& fileName, Object* target,
                                Selector<void(Texture2D*)> selector) {
@@ -157,65 +189,42 @@ void TextureMgr::addImageAsync(const std::string& fileName, Object* target,
         selector(texture.get());
         return;
     }
-    platform::RunLoop& loop = platform::RunLoop::main();
-    AsyncObject async{std::move(selector), Ref<Object>(target), fileName};
+    static uint64_t lastLoad = 0;
+    const uint64_t load = ++lastLoad;
+    pendingLoads().emplace(load, AsyncObject{std::move(selector), Ref<Object>(target), fileName});
 
-    // The auxiliary context is made here, on the thread whose context it
-    // shares with: the window system makes contexts on that thread only.
-    if (!auxContext_) {
-        platform::GLContext* main = platform::GLContext::current();
-        if (!main && platform::Window::main()) main = platform::Window::main()->context();
-        if (main) auxContext_ = main->createSharedContext();
-    }
-    Ref<TextureMgr> self(this);
-    if (!auxContext_) {
-        ccLog("TextureMgr: no shared GL context; loading %s on the main thread", fileName.c_str());
-        loop.performOnMainThread(
-            [self = std::move(self), async = std::move(async)] {
-                Ref<Texture2D> texture = self->addImage(async.data_);
-                async.selector_(texture.get());
+    // The loader gets plain values and decodes; the cache, the target and
+    // the texture (whose counts are not atomic) stay with the main thread.
+    // PVR files are small and uploaded as they are read: all on the main
+    // thread.
+    std::string path =
+        hasPVRExtension(fileName) ? std::string() : FileUtils::fullPathFromRelativePath(fileName);
+    std::thread([load, path = std::move(path)] {
+        auto decoded = std::make_shared<DecodedOnTheWay>();
+        if (!path.empty())
+            decoded->image = platform::DecodedImage::imageWithContentsOfFile(path).detach();
+        platform::RunLoop::main().performOnMainThread(
+            [load, decoded] {
+                auto it = pendingLoads().find(load);
+                if (it == pendingLoads().end()) return;
+                AsyncObject async = std::move(it->second);
+                pendingLoads().erase(it);
+                Ref<platform::DecodedImage> image = decoded->take();
+                sharedTextureMgr().finishLoad(async, image.get());
             },
             false);
-        return;
-    }
-    // Reference counts are not atomic: everything the thread is handed
-    // (this cache, the target, the texture) goes back to the main thread to
-    // be released there.
-    std::thread([self = std::move(self), async = std::move(async)]() mutable {
-        loadInBackground(std::move(self), std::move(async));
     }).detach();
 }
 
-void TextureMgr::loadInBackground(Ref<TextureMgr> self, AsyncObject async) {
-    Ref<Texture2D> texture;
-    bool loaded = false;
-    std::exception_ptr failure;
-    {
-        std::lock_guard lock(self->contextLock);
-        if (self->auxContext_->makeCurrent()) {
-            try {
-                texture = self->addImage(async.data_);
-            } catch (const Error&) {
-                // An assertion of the load fails on the main thread, as it
-                // would have without the background thread.
-                failure = std::current_exception();
-            }
-            // The main context may draw the texture as soon as it hears of it.
-            glFinish();
-            platform::GLContext::clearCurrent();
-            loaded = true;
+void TextureMgr::finishLoad(const AsyncObject& async, const platform::DecodedImage* image) {
+    Ref<Texture2D> texture = cached(async.data_);
+    if (!texture) {
+        if (hasPVRExtension(async.data_)) {
+            texture = addImage(async.data_);
+        } else {
+            texture = Texture2D::textureWithImage(image);
+            if (texture) cacheTexture(async.data_, texture.get());
         }
     }
-    platform::RunLoop::main().performOnMainThread(
-        [self = std::move(self), async = std::move(async), texture = std::move(texture), loaded,
-         failure]() mutable {
-            if (failure) std::rethrow_exception(failure);
-            if (!loaded) {
-                ccLog("TextureMgr: loading context unusable; loading %s on the main thread",
-                      async.data_.c_str());
-                texture = self->addImage(async.data_);
-            }
-            async.selector_(texture.get());
-        },
-        false);
+    async.selector_(texture.get());
 }

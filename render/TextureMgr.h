@@ -38,8 +38,9 @@ public:
     // path). Null when the file cannot be decoded; nothing is cached then.
     Ref<Texture2D> addImage(const std::string& fileName);
     // Calls `selector` with the texture on the main thread: at once when it
-    // is cached, else after a load on a background thread with its own GL
-    // context sharing textures with the current one.
+    // is cached, else once a background thread has decoded the file; the
+    // texture is made and cached on the main thread, in the shared cache of
+    // that moment.
     void addImageAsync(const std::string& fileName, Object* target,
                        Selector<void(Texture2D*)> selector);
     // A .pvr file by path (the key); unreadable files give an empty texture.
@@ -48,7 +49,8 @@ public:
     Ref<Texture2D> addPVRTCImage(const std::string& fileName, int bpp, bool hasAlpha,
                                  unsigned width);
     Ref<Texture2D> addCGImage(const platform::DecodedImage* image, const std::string& key);
-    // Keyed by the image's identity.
+    // Keyed by the image's identity; the entry holds the image, so that no
+    // other image can take its address while the key is in use.
     Ref<Texture2D> addCGImage(const platform::DecodedImage* image);
 
     // Drops every key that maps to `texture`.
@@ -67,13 +69,15 @@ protected:
 
 private:
     Ref<Texture2D> cached(const std::string& key);
-    static void loadInBackground(Ref<TextureMgr> self, AsyncObject async);
+    // The main thread's half of a background load.
+    void finishLoad(const AsyncObject& async, const platform::DecodedImage* image);
+    // Drops the images held for keys that are gone.
+    void forgetImagesOfRemovedKeys();
 
     std::unordered_map<std::string, Ref<Texture2D>> textures;
+    // The images whose identity is a key.
+    std::unordered_map<std::string, Ref<platform::DecodedImage>> keyImages_;
     // Recursive: addImage() of a .pvr file goes through addPVRTCImage().
     std::recursive_mutex dictLock;
-    // One background load does GL work at a time.
-    std::mutex contextLock;
-    Ref<platform::GLContext> auxContext_;
     SingletonGuard<TextureMgr> guard_;
 };

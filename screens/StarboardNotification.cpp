@@ -1,8 +1,10 @@
 #include "screens/StarboardNotification.h"
 
-#include "platform/TextRenderer.h"
+#include "platform/ui/Graphics.h"
 #include "render/Label.h"
 #include "render/Sprite.h"
+
+#include <algorithm>
 
 Ref<StarboardNotification> StarboardNotification::notificationWithMessage(
     const std::string& message, Node* icon) {
@@ -27,7 +29,10 @@ StarboardNotification::StarboardNotification(const std::string& message, Node* i
     }
     if (Texture2D* texture = background->texture()) texture->setAliasTexParameters();
 
-    Size box = platform::measureText(message, "Helvetica", 14, Size(kTextWidth, kTextHeight));
+    platform::TextStyle style;
+    style.font = platform::Font{"Helvetica", 14, false};
+    Size box = platform::measureText(message, style, kTextWidth);
+    box.height = std::min(box.height, kTextHeight);
     Ref<Label> text = Label::labelWithString(message, box, kTextAlignmentLeft, "Helvetica", 14);
     text->setAnchorPoint(Point(0, 0.5f));
     text->setPosition(Point(57, 25));

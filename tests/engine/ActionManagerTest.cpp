@@ -297,6 +297,23 @@ TEST_F(ActionManagerTest, ActionsAddedDuringThePassToTheSteppedTargetAreSteppedI
     EXPECT_EQ(late->steps, 2);
 }
 
+TEST_F(ActionManagerTest, AnActionRunAgainAfterStoppingAllFromACallbackStartsNextPass) {
+    std::vector<std::string> journal;
+    auto node = runningActor();
+    auto again = [&]() {
+        node->stopAllActions();
+        node->runAction(make<SpyAction>("y", 1, &journal).get());
+    };
+    node->runAction(Sequence::actions({DelayTime::actionWithDuration(0.1f),
+                                       CallFunc::actionWithTarget(nullptr, {"again", again})})
+                        .get());
+    tick(0);
+    tick(0.1f); // the callback: started at once, first stepped by the next pass
+    EXPECT_EQ(journal, (std::vector<std::string>{"y start"}));
+    tick(0.1f);
+    EXPECT_EQ(journal, (std::vector<std::string>{"y start", "y 0"}));
+}
+
 TEST_F(ActionManagerTest, RemovingEarlierActionsDuringAStepKeepsThePassInOrder) {
     auto node = runningActor();
     auto first = make<CountingAction>();

@@ -177,12 +177,22 @@ TEST_F(EaseActionTest, ElasticInOutTakesAZeroPeriodAs045) {
                 1e-5);
 }
 
-TEST_F(EaseActionTest, TheWrapperStartsAndStopsItsInnerAction) {
+TEST_F(EaseActionTest, TheWrapperStartsButNeverStopsItsInnerAction) {
     std::vector<std::string> journal;
     auto ease = EaseSineOut::actionWithAction(make<SpyAction>("x", 1, &journal).get());
     auto node = runningActor();
     node->runAction(ease.get());
     tick(0);
     tick(1);
-    EXPECT_EQ(journal, (std::vector<std::string>{"x start", "x 0", "x 1", "x stop"}));
+    EXPECT_EQ(journal, (std::vector<std::string>{"x start", "x 0", "x 1"}));
+
+    // So an eased animation stays on its last frame.
+    auto animation = make<test::TestAnimation>(0.25f, 4);
+    node->frame_ = make<Object>();
+    node->runAction(
+        EaseIn::actionWithAction(Animate::actionWithAnimation(animation.get()).get(), 2).get());
+    tick(0);
+    tick(1);
+    EXPECT_EQ(node->numberOfRunningActions(), 0);
+    EXPECT_EQ(node->frame_, animation->frames_[3]);
 }

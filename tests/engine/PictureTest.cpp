@@ -76,3 +76,32 @@ TEST_F(PictureTest, LandscapeTurnsThePicture) {
     EXPECT_TRUE(near(at(img, 25, 150), 0, 0, 0));
     Director::sharedDirector().setDeviceOrientation(CCDeviceOrientationPortrait);
 }
+
+TEST_F(PictureTest, UpsideDownAndLandscapeRightMapTouchesToWhatIsDrawnThere) {
+    // A view point, the scene point it converts to, and a marker drawn
+    // around that scene point shows at that view point (and not where
+    // another orientation would put it).
+    struct Case {
+        int orientation;
+        Point view, scene, elsewhere;
+    } cases[] = {
+        {CCDeviceOrientationPortraitUpsideDown, {270, 35}, {50, 35}, {50, 445}},
+        {CCDeviceOrientationLandscapeRight, {270, 35}, {445, 50}, {50, 445}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.orientation);
+        Director& d = Director::sharedDirector();
+        d.setDeviceOrientation(c.orientation);
+        EXPECT_EQ(d.convertToGL(c.view), c.scene);
+        auto scene = Scene::node();
+        auto marker = ColorLayer::layerWithColor(ccc4(255, 255, 0, 255), 20, 10);
+        marker->setPosition(Point(c.scene.x - 10, c.scene.y - 5));
+        scene->addChild(marker.get());
+        platform::Image img = draw(scene.get());
+        EXPECT_TRUE(near(at(img, int(c.view.x), int(c.view.y)), 255, 255, 0));
+        EXPECT_TRUE(near(at(img, int(c.elsewhere.x), int(c.elsewhere.y)), 0, 0, 0));
+        d.end();
+        attach();
+    }
+    Director::sharedDirector().setDeviceOrientation(CCDeviceOrientationPortrait);
+}

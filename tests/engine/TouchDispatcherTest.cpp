@@ -12,14 +12,15 @@ struct Calls {
 class Targeted : public Node, public TargetedTouchDelegate {
 public:
     Targeted(std::string name, Calls* calls, bool claim) : name_(std::move(name)), calls_(calls), claim_(claim) {}
-    bool ccTouchBegan(Touch*, Event*) override {
+    bool ccTouchBegan(Touch* t, Event*) override {
         calls_->log.push_back(name_ + " began");
         if (onBegan) onBegan();
-        return claim_;
+        return claims ? claims(t) : claim_;
     }
     void ccTouchMoved(Touch*, Event*) override { calls_->log.push_back(name_ + " moved"); }
     void ccTouchEnded(Touch*, Event*) override { calls_->log.push_back(name_ + " ended"); }
     std::function<void()> onBegan;
+    std::function<bool(Touch*)> claims; // instead of claim_ when set
     std::string name_;
     Calls* calls_;
     bool claim_;
@@ -111,6 +112,21 @@ TEST_F(TouchDispatcherTest, SwallowingTakesOnlyClaimedTouchesAndClaimsFollowTheG
                     .empty());
 }
 
+TEST_F(TouchDispatcherTest, OfSeveralTouchesASwallowerTakesOnlyThoseItClaims) {
+    auto picky = make<Targeted>("picky", &calls_, false);
+    auto below = make<Standard>("below", &calls_, false);
+    dispatcher().addStandardDelegate(below.get(), 1);
+    dispatcher().addTargetedDelegate(picky.get(), 0, true);
+    TouchSet two = touches(2);
+    picky->claims = [&](Touch* t) { return t == two[0].get(); };
+    dispatcher().touchesBegan(two, event_.get());
+    dispatcher().touchesMoved(two, event_.get());
+    dispatcher().touchesEnded(two, event_.get());
+    EXPECT_EQ(calls_.log,
+              (std::vector<std::string>{"picky began", "picky began", "below began 1",
+                                        "picky moved", "below moved 1", "picky ended"}));
+}
+
 TEST_F(TouchDispatcherTest, AStandardDelegateStopsOnePhaseOnly) {
     auto first = make<Standard>("first", &calls_, true);
     auto second = make<Standard>("second", &calls_, false);
@@ -198,6 +214,14 @@ TEST_F(TouchDispatcherTest, LayersRegisterWhileRunningAndReachTheGLViewsTouches)
     EAGLView* view = Director::sharedDirector().openGLView();
     view->touchesBegan(touches(1), event_.get());
     EXPECT_EQ(layer->began, 1);
+    // Switched off and on while running: it leaves and rejoins at once.
+    layer->setIsTouchEnabled(false);
+    EXPECT_TRUE(dispatcher().handlers().empty());
+    view->touchesBegan(touches(1), event_.get());
+    EXPECT_EQ(layer->began, 1);
+    layer->setIsTouchEnabled(true);
+    view->touchesBegan(touches(1), event_.get());
+    EXPECT_EQ(layer->began, 2);
     layer->onExit();
     EXPECT_TRUE(dispatcher().handlers().empty());
 }

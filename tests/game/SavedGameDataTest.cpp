@@ -3,7 +3,10 @@
 #include "platform/PropertyList.h"
 #include "tests/common/TestSupport.h"
 
+#include <cfloat>
 #include <climits>
+#include <string>
+#include <utility>
 
 namespace {
 
@@ -139,4 +142,37 @@ TEST_F(SavedGameDataTest, DamagedFilesAndOddTextReadAsDefaults) {
     EXPECT_EQ(saved::intValue("-99999999999999999999"), INT_MIN);
     EXPECT_DOUBLE_EQ(saved::floatValue("3.25xyz"), 3.25);
     EXPECT_EQ(saved::floatValue("x"), 0);
+}
+
+TEST_F(SavedGameDataTest, StoredFloatsAreSignDigitsAndOnePointOnly) {
+    const std::pair<const char*, double> cases[] = {
+        {" -3.5", -3.5},
+        {"+7", 7},
+        {".25", 0.25},
+        {"4.", 4},
+        {"1.2.3", 1.2},
+        {"1,5", 1},
+        {"1e5", 1},
+        {"0x1p4", 0},
+        {"nan", 0},
+        {"-inf", 0},
+        {"infinity", 0},
+        {"-", 0},
+        {".", 0},
+        {"", 0},
+        {"1234567890123456789012345678901234567890", 1.2345678901234568e39},
+    };
+    for (auto [text, expected] : cases)
+        EXPECT_DOUBLE_EQ(saved::floatValue(text), expected) << text;
+    EXPECT_EQ(saved::floatValue(std::string(400, '9')), DBL_MAX);
+    EXPECT_EQ(saved::floatValue("0." + std::string(400, '0') + "1"), 0);
+    EXPECT_EQ(saved::formatFloat(-2.5), "-2.500000");
+    EXPECT_EQ(saved::formatFloat(0.0000004), "0.000000");
+
+    // Whatever odd number a damaged file holds, a real result beats it.
+    for (const char* stored : {"nan", "inf", "0x1p10", "1e9"}) {
+        saved::write(saved::kDragShip, {{"key", stored}});
+        saved::saveSurvivalBest(saved::kDragShip, 1.5);
+        EXPECT_EQ(saved::value(saved::kDragShip), "1.500000") << stored;
+    }
 }

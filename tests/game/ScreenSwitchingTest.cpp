@@ -1,41 +1,20 @@
 // Platform screens flipped in over the GL view and out again, asked for by
 // name; the help alert.
-#include "engine/Director.h"
-#include "engine/TransitionScene.h"
 #include "game/GameNotifications.h"
-#include "game/NebularkAppDelegate.h"
 #include "platform/Keyboard.h"
 #include "platform/NotificationCenter.h"
 #include "platform/TouchInput.h"
-#include "platform/ui/AlertView.h"
-#include "platform/ui/Animator.h"
-#include "render/TextureMgr.h"
-#include "screens/QNNotificationManager.h"
-#include "tests/engine/EngineTestSupport.h"
+#include "tests/game/AppTestSupport.h"
 
 namespace {
 
-class ScreenSwitchingTest : public test::EngineTest {
+class ScreenSwitchingTest : public test::AppTest {
 protected:
     void SetUp() override {
-        EngineTest::SetUp();
-        app = make<NebularkAppDelegate>(Ref<platform::Window>(test::sharedWindow()));
+        AppTest::SetUp();
         app->setStartScreen(findStartScreen("menu"));
         app->applicationDidFinishLaunching();
         runFor(0.1);
-    }
-    void TearDown() override {
-        app = nullptr;
-        platform::AlertView::resetAll();
-        platform::Animator::shared().reset();
-        QNNotificationManager::purgeSharedMgr();
-        TextureMgr::purgeSharedTextureMgr();
-        EngineTest::TearDown();
-    }
-    void runFor(double seconds) {
-        double end = clock_.monotonic() + seconds;
-        while (clock_.monotonic() < end - 1e-9)
-            platform::RunLoop::main().runEventSlice(end - clock_.monotonic());
     }
     static void post(const char* name) {
         platform::NotificationCenter::defaultCenter().postNotificationName(name);
@@ -50,8 +29,6 @@ protected:
         return screen && screen->isViewLoaded() &&
                screen->view()->superview() == Director::sharedDirector().openGLView();
     }
-
-    Ref<NebularkAppDelegate> app;
 };
 
 } // namespace

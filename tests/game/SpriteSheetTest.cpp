@@ -10,6 +10,10 @@
 #include "render/TextureMgr.h"
 #include "tests/common/TestSupport.h"
 
+#include <climits>
+#include <cmath>
+#include <limits>
+
 namespace {
 
 std::string frameEntry(const std::string& name, const std::string& body) {
@@ -49,6 +53,41 @@ TEST(RectManager, ReadsBothSizeSpellingsWithOrWithoutAFramesKey) {
         EXPECT_TRUE(isRectNull(m.frameForSprite("absent.png", atlas))) << atlas;
     }
     EXPECT_TRUE(isRectNull(m.frameForSprite("short.png", "no-such-atlas")));
+}
+
+TEST(RectManager, NumbersOutsideTheIntegerRangeSaturateAndNaNIsMissing) {
+    struct Case {
+        const char* value;
+        float expected; // NaN: the entry is unusable
+    };
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const Case cases[] = {
+        {"<real>7.9</real>", 7},
+        {"<real>-7.9</real>", -7},
+        {"<real>nan</real>", nan},
+        {"<real>+infinity</real>", float(INT_MAX)},
+        {"<real>-1e300</real>", float(INT_MIN)},
+        {"<integer>9223372036854775807</integer>", float(INT_MAX)},
+        {"<integer>-9223372036854775808</integer>", float(INT_MIN)},
+        {"<string>99999999999999999999</string>", float(INT_MAX)},
+    };
+    test::TempDir dir;
+    std::string entries;
+    for (size_t i = 0; i < std::size(cases); ++i)
+        entries += frameEntry(std::to_string(i),
+                              "<key>x</key>" + std::string(cases[i].value) +
+                                  "<key>y</key><integer>2</integer><key>w</key>"
+                                  "<integer>3</integer><key>h</key><integer>4</integer>");
+    test::writeText(dir.file("odd.plist"), plist(entries));
+    RectManager& m = RectManager::sharedRectMgr();
+    m.loadFramesForAtlasNamed("odd", dir.file("odd.plist"));
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        Rect r = m.frameForSprite(std::to_string(i), "odd");
+        if (std::isnan(cases[i].expected))
+            EXPECT_TRUE(isRectNull(r)) << cases[i].value;
+        else
+            EXPECT_EQ(r, Rect(cases[i].expected, 2, 3, 4)) << cases[i].value;
+    }
 }
 
 TEST(RectManager, EveryGameSpriteIsInTheShippedSheet) {

@@ -1,36 +1,16 @@
 // The application from launch: the launch picture, the main menu under the
 // splash, and the answers to the platform's lifecycle events.
-#include "game/NebularkAppDelegate.h"
 #include "game/SplashLayer.h"
-#include "engine/Director.h"
 #include "platform/Files.h"
 #include "platform/ImageDecoder.h"
 #include "platform/TouchInput.h"
 #include "render/Menu.h"
-#include "render/TextureMgr.h"
-#include "screens/QNNotificationManager.h"
-#include "tests/engine/EngineTestSupport.h"
+#include "tests/game/AppTestSupport.h"
 
 namespace {
 
-class StartupTest : public test::EngineTest {
+class StartupTest : public test::AppTest {
 protected:
-    void SetUp() override {
-        EngineTest::SetUp();
-        app = make<NebularkAppDelegate>(Ref<platform::Window>(test::sharedWindow()));
-    }
-    void TearDown() override {
-        app = nullptr;
-        QNNotificationManager::purgeSharedMgr();
-        TextureMgr::purgeSharedTextureMgr();
-        EngineTest::TearDown();
-    }
-    // Runs the loop (and so the display-linked director) for `seconds`.
-    void runFor(double seconds) {
-        double end = clock_.monotonic() + seconds;
-        while (clock_.monotonic() < end - 1e-9)
-            platform::RunLoop::main().runEventSlice(end - clock_.monotonic());
-    }
     Director& director() { return Director::sharedDirector(); }
     SplashLayer* splash() {
         for (auto& child : app->mainScene()->children())
@@ -54,8 +34,6 @@ protected:
         input.began(1, windowPoint);
         input.ended(1, windowPoint);
     }
-
-    Ref<NebularkAppDelegate> app;
 };
 
 // Pixel (x, y), y from the top, of a decoded picture.

@@ -20,7 +20,8 @@ std::optional<PlistValue> parse(const std::string& text) {
 }
 
 std::optional<PlistValue> roundTrip(const PlistValue& v) {
-    return parse(propertyListXml(v));
+    auto xml = propertyListXml(v);
+    return xml ? parse(*xml) : std::nullopt;
 }
 
 PlistValue everyType() {
@@ -82,7 +83,7 @@ TEST(PropertyList, WritesTheStandardLayout) {
               "</dict>\n"
               "</plist>\n");
     EXPECT_NE(propertyListXml(PlistValue(PlistValue::Date{256260690}))
-                  .find("<date>2009-02-13T23:31:30Z</date>"),
+                  ->find("<date>2009-02-13T23:31:30Z</date>"),
               std::string::npos);
 }
 
@@ -94,8 +95,10 @@ TEST(PropertyList, TrickyStringsRoundTrip) {
         "<![CDATA[ not a section ]]>",
         "&amp; stays literal",
         "caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x9A\x80",
-        "tab\tnewline\nreturn\rcontrol\x01\x1F",
+        "tab\tnewline\nreturn\r\r\n",
         "   leading and trailing spaces   ",
+        "   ",
+        "\x7F \xEF\xBF\xBD",
     };
     for (const char* s : strings) {
         PlistValue v(PlistDictionary{{s, PlistValue(s)}});
@@ -103,13 +106,32 @@ TEST(PropertyList, TrickyStringsRoundTrip) {
         ASSERT_TRUE(back) << s;
         EXPECT_EQ(*back, v) << s;
     }
-    PlistValue withNul(std::string("a\0b", 3));
-    EXPECT_EQ(*roundTrip(withNul)->string(), std::string("a\0b", 3));
     // Bytes that are not UTF-8 cannot go into the file as they are; the
     // writer replaces them so that the file stays readable.
     auto repaired = roundTrip(PlistValue("bad\xFF\xC3"));
     ASSERT_TRUE(repaired);
     EXPECT_EQ(*repaired->string(), "bad\xEF\xBF\xBD\xEF\xBF\xBD");
+}
+
+TEST(PropertyList, WhatXmlCannotHoldIsNotWritten) {
+    // Controls other than tab, newline and return, and U+FFFE and U+FFFF,
+    // are no XML characters, not even as references: a standard reader
+    // would refuse the whole file.
+    test::TempDir dir;
+    const std::string path = dir.file("saved.plist");
+    ASSERT_TRUE(platform::writeDictionary({{"key", PlistValue("old")}}, path));
+    for (const std::string& bad :
+         {std::string("a\0b", 3), std::string("bell\x07"), std::string("\x1F"),
+          std::string("\xEF\xBF\xBE"), std::string("\xEF\xBF\xBF")}) {
+        EXPECT_FALSE(propertyListXml(PlistValue(bad))) << bad;
+        EXPECT_FALSE(platform::writeDictionary({{"key", PlistValue(bad)}}, path)) << bad;
+        EXPECT_FALSE(platform::writeDictionary({{bad, PlistValue("value")}}, path)) << bad;
+    }
+    EXPECT_EQ(platform::readDictionary(path), (PlistDictionary{{"key", PlistValue("old")}}));
+    // A carriage return goes as a reference, which XML allows and keeps.
+    EXPECT_NE(propertyListXml(PlistValue("a\rb"))->find("a&#13;b"), std::string::npos);
+    // Files from before, with controls as references, still read.
+    EXPECT_EQ(*parse("<string>&#1;&#0;</string>")->string(), std::string("\x01\0", 2));
 }
 
 TEST(PropertyList, NumbersRoundTripExactly) {
@@ -286,100 +308,6 @@ TEST(PropertyList, NumberValueReadsTheLeadingNumber) {
 }
 
 // ---------------------------------------------------------------------------
-// Binary property lists
-
-namespace {
-
-// A "bplist00" file from encoded objects; object 0 is the top one unless
-// `top` says otherwise. References are one byte wide, offsets one or two.
-std::string bplist(const std::vector<std::string>& objects, uint8_t top = 0) {
-    std::string out = "bplist00";
-    std::vector<size_t> offsets;
-    for (auto& o : objects) {
-        offsets.push_back(out.size());
-        out += o;
-    }
-    size_t table = out.size();
-    int width = table > 255 ? 2 : 1;
-    for (size_t o : offsets) {
-        if (width == 2) out += char(uint8_t(o >> 8));
-        out += char(uint8_t(o));
-    }
-    out += std::string(6, '\0');
-    out += char(width);
-    out += '\1';
-    auto be64 = [&](uint64_t v) {
-        for (int i = 7; i >= 0; --i)
-            out += char(uint8_t(v >> (8 * i)));
-    };
-    be64(objects.size());
-    be64(top);
-    be64(table);
-    return out;
-}
-
-std::string bytes(std::initializer_list<int> list) {
-    std::string s;
-    for (int b : list)
-        s += char(b);
-    return s;
-}
-
-} // namespace
-
-TEST(PropertyList, ReadsBinaryPropertyLists) {
-    auto v = parse(bplist({
-        bytes({0xD3, 1, 2, 3, 4, 5, 6}), // { key: "ok", n: -2, list: [1.5, true, é] }
-        "\x53key",
-        "\x51n",
-        "\x54list",
-        "\x52ok",
-        bytes({0x13, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFE}),
-        bytes({0xA3, 7, 8, 9}),
-        bytes({0x23, 0x3F, 0xF8, 0, 0, 0, 0, 0, 0}),
-        bytes({0x09}),
-        bytes({0x61, 0x00, 0xE9}),
-    }));
-    ASSERT_TRUE(v && v->dictionary());
-    const auto& d = *v->dictionary();
-    EXPECT_EQ(*d.at("key").string(), "ok");
-    EXPECT_EQ(*d.at("n").integer(), -2);
-    const auto& list = *d.at("list").array();
-    ASSERT_EQ(list.size(), 3u);
-    EXPECT_EQ(*list[0].real(), 1.5);
-    EXPECT_TRUE(*list[1].boolean());
-    EXPECT_EQ(*list[2].string(), "\xC3\xA9");
-}
-
-TEST(PropertyList, DamagedBinaryPropertyListsAreRefused) {
-    std::string good = bplist({bytes({0xA1, 1}), "\x51x"});
-    ASSERT_TRUE(parse(good));
-    // Every truncation is refused.
-    for (size_t n = 0; n < good.size(); ++n)
-        EXPECT_FALSE(parse(good.substr(0, n))) << n;
-    // A reference past the object count, an array that refers to itself,
-    // an offset into the header, a length past the end, a lone surrogate.
-    EXPECT_FALSE(parse(bplist({bytes({0xA1, 5}), "\x51x"})));
-    EXPECT_FALSE(parse(bplist({bytes({0xA1, 0})})));
-    std::string intoHeader = good;
-    intoHeader[intoHeader.size() - 32 - 2] = 2;
-    EXPECT_FALSE(parse(intoHeader));
-    EXPECT_FALSE(parse(bplist({"\x5Fx"})));
-    EXPECT_FALSE(parse(bplist({bytes({0x4F, 0x10, 0xFF})})));
-    EXPECT_FALSE(parse(bplist({bytes({0x61, 0xD8, 0x00})})));
-    EXPECT_FALSE(parse(bplist({bytes({0xD1, 1, 1}), bytes({0x10, 1})}))); // key not a string
-    EXPECT_FALSE(parse(bplist({bytes({0x80, 1})})));                      // keyed-archive uid
-
-    // Arrays that share their child twice at every level would expand to
-    // 2^200 values: refused instead of exhausting memory.
-    std::vector<std::string> bomb;
-    for (int i = 0; i < 200; ++i)
-        bomb.push_back(bytes({0xA2, i + 1, i + 1}));
-    bomb.push_back("\x51x");
-    EXPECT_FALSE(parse(bplist(bomb)));
-}
-
-// ---------------------------------------------------------------------------
 // Files
 
 TEST(PropertyListFiles, DictionaryRoundTripsThroughAFile) {
@@ -415,13 +343,19 @@ TEST(PropertyListFiles, DamagedMissingAndForeignFilesReadAsNoDictionary) {
     flipped[flipped.find("<string>") + 1] = 'x';
     test::writeText(dir.file("flipped"), flipped);
     std::filesystem::create_directory(dir.file("directory"));
+    // The compact binary form ({ "key": "ok" }) is not read: saved files are XML.
+    test::writeText(dir.file("binary"),
+                    std::string("bplist00\xD1\x01\x02\x53key\x52ok\x08\x0B\x0F\0\0\0\0\0\0"
+                                "\x01\x01\0\0\0\0\0\0\0\x03\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\x12",
+                                53));
 
-    for (const char* name : {"empty", "array", "string", "huge", "cut", "flipped", "directory"})
+    for (const char* name :
+         {"empty", "array", "string", "huge", "cut", "flipped", "directory", "binary"})
         EXPECT_FALSE(platform::readDictionary(dir.file(name))) << name;
     // Each damaged file is reported once, however often it is read.
-    EXPECT_EQ(log.lines().size(), 7u);
+    EXPECT_EQ(log.lines().size(), 8u);
     EXPECT_FALSE(platform::readDictionary(dir.file("cut")));
-    EXPECT_EQ(log.lines().size(), 7u);
+    EXPECT_EQ(log.lines().size(), 8u);
 }
 
 TEST(PropertyListFiles, FailedWriteKeepsTheOldFile) {

@@ -172,6 +172,24 @@ TEST_F(ParticleTest, CapacityLimitsAndMisuse) {
     EXPECT_EQ(log.lines(), (std::vector<std::string>(2, "Particle system: not enough memory")));
 }
 
+namespace {
+// As when the vertices cannot be had once the records are.
+struct NoVertices : PointParticleSystem {
+    static inline int deaths = 0;
+    ~NoVertices() override { ++deaths; }
+    bool initWithTotalParticles(unsigned capacity) override {
+        ParticleSystem::initWithTotalParticles(capacity); // schedules the step
+        return false;
+    }
+    static Ref<NoVertices> make() { return create<NoVertices>(10); }
+};
+} // namespace
+
+TEST_F(ParticleTest, ASystemFailingAfterItsStepWasScheduledIsReleased) {
+    EXPECT_FALSE(NoVertices::make());
+    EXPECT_EQ(NoVertices::deaths, 1);
+}
+
 TEST_F(ParticleTest, PresetsCarryTheirTables) {
     auto rain = track(ParticleRain::node());
     EXPECT_EQ(rain->totalParticles(), 1000u);

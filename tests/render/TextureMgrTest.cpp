@@ -120,6 +120,15 @@ TEST_F(TextureMgrTest, RawPvrtcFilesAndImages) {
     ASSERT_TRUE(byIdentity);
     EXPECT_NE(byIdentity, byKey);
     EXPECT_EQ(mgr().addCGImage(image.get()), byIdentity);
+
+    // The identity key holds its image, so no new image can take its
+    // address (and its texture) while the key stands.
+    EXPECT_EQ(image->retainCount(), 2);
+    mgr().removeTexture(byIdentity.get());
+    EXPECT_EQ(image->retainCount(), 1);
+    mgr().addCGImage(image.get());
+    mgr().removeAllTextures();
+    EXPECT_EQ(image->retainCount(), 1);
 }
 
 TEST_F(TextureMgrTest, RemovalDropsEveryKeyAndOnlyUnheldTextures) {
@@ -193,4 +202,40 @@ TEST_F(TextureMgrTest, BackgroundLoadCallsBackOnTheMainThread) {
         loop.runEventSlice(0.01);
     EXPECT_EQ(calls, 3);
     EXPECT_FALSE(loaded);
+}
+
+TEST_F(TextureMgrTest, BackgroundLoadsLeaveTheCacheToTheMainThreadAndOutliveAPurge) {
+    // Loads decoded in the background while the main thread holds, drops
+    // and purges cached textures: each is answered on the main thread with
+    // its own file's texture, and a purge with loads pending makes way for
+    // the next cache.
+    const int sides[] = {4, 8, 16};
+    auto name = [](int i) { return "load" + std::to_string(i) + ".png"; };
+    for (int i = 0; i < 3; ++i)
+        writeSolidPng(dir_.file(name(i)), sides[i], sides[i], {0, 0, 255, 255});
+    Ref<Texture2D> held = mgr().addImage(name(0));
+    auto target = make<Object>();
+    const int loads = 60;
+    int answered = 0, wrong = 0;
+    const std::thread::id main = std::this_thread::get_id();
+    for (int n = 0; n < loads; ++n) {
+        const int i = n % 3;
+        mgr().addImageAsync(name(i), target.get(),
+                            Selector<void(Texture2D*)>("loaded", [&, i](Texture2D* t) {
+                                ++answered;
+                                if (!t || t->contentSize() != Size(sides[i], sides[i]) ||
+                                    std::this_thread::get_id() != main)
+                                    ++wrong;
+                            }));
+        for (int k = 0; k < 1000; ++k)
+            Ref<Texture2D> user = held;
+        if (n == loads / 2) TextureMgr::purgeSharedTextureMgr();
+    }
+    auto& loop = platform::RunLoop::main();
+    for (int i = 0; i < 2000 && answered < loads; ++i)
+        loop.runEventSlice(0.01);
+    EXPECT_EQ(answered, loads);
+    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(target->retainCount(), 1);
+    EXPECT_EQ(held->retainCount(), 1); // the purged cache let go of it
 }

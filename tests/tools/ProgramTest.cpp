@@ -3,6 +3,7 @@
 #include "tests/common/TestSupport.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <set>
 #include <png.h>
 #include <sys/wait.h>
@@ -77,6 +78,20 @@ TEST(Program, TheHeadlessRunWalksThroughTheScreensAndEndsOnTheMainMenu) {
             }
         EXPECT_GT(blue, 200) << "row " << row;
     }
+}
+
+TEST(Program, AMissingLaunchPictureOrFontSettingDoesNotStopStartUp) {
+    test::TempDir dir;
+    std::filesystem::copy(std::getenv("NEBULARK_RESOURCES"), dir.file("res"),
+                          std::filesystem::copy_options::recursive);
+    std::filesystem::remove(dir.file("res/Default.png"));
+    std::filesystem::remove(dir.file("res/fonts.conf"));
+    Result r = run("--headless --frames 30 --resources " + dir.file("res") + " --screenshot " +
+                       dir.file("x.png"),
+                   dir);
+    EXPECT_EQ(r.code, 0) << r.output;
+    EXPECT_NE(r.output.find("Default.png"), std::string::npos) << r.output; // logged
+    EXPECT_EQ(readPng(dir.file("x.png")).width, 320);
 }
 
 TEST(Program, ScaleAppliesToHeadlessScreenshots) {
