@@ -19,8 +19,12 @@ namespace {
 volatile std::sig_atomic_t terminateSignal = 0;
 volatile std::sig_atomic_t memorySignal = 0;
 
-extern "C" void onTerminateSignal(int) { terminateSignal = 1; }
-extern "C" void onMemorySignal(int) { memorySignal = 1; }
+extern "C" void onTerminateSignal(int) {
+    terminateSignal = 1;
+}
+extern "C" void onMemorySignal(int) {
+    memorySignal = 1;
+}
 
 // The mouse is one finger; real fingers are numbered from 1.
 constexpr int64_t kMouseFinger = 0;
@@ -135,6 +139,13 @@ bool SdlEventSource::handle(const SDL_Event& e) {
         } else if (e.type == SDL_MOUSEBUTTONDOWN) {
             app.takesPress(); // other buttons do nothing but count as the player's
         }
+        return true;
+    }
+    case SDL_MOUSEWHEEL: {
+        if (!window || !touches || e.wheel.which == SDL_TOUCH_MOUSEID) return true;
+        float flip = e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -1.0f : 1.0f;
+        Point p = window->pointFromPixel(float(e.wheel.mouseX), float(e.wheel.mouseY));
+        touches->wheel(p, e.wheel.preciseX * flip, e.wheel.preciseY * flip);
         return true;
     }
     case SDL_FINGERDOWN:
