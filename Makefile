@@ -4,11 +4,11 @@ BUILD_TEST := build-asan
 GENERATOR  := Ninja
 JOBS       ?= $(shell nproc)
 
-# Without a display the game runs headless: the splash, then a scripted walk
-# through the menu's screens, leaving the main menu in out/run.png.
+# Without a display the game shows itself: a tour of every screen played by
+# its autopilot, one line per screen, out/run.png (a moment of Quick Play)
+# and out/tour.png (a frame of every screen).
 ifeq ($(strip $(DISPLAY)$(WAYLAND_DISPLAY)),)
-RUN_ARGS ?= --headless --fixed-dt 0.0166667 --script tools/nebulark/walk.script \
-	--screenshot out/run.png
+RUN_ARGS ?= --headless --tour full --fixed-dt 0.0166667 --seed 1
 else
 RUN_ARGS ?=
 endif
@@ -16,7 +16,12 @@ endif
 # Where `make install` puts the game (DESTDIR is honoured as well).
 PREFIX ?= /usr/local
 
-.PHONY: run test deps release install package screenshot
+# make soak [SOAK_MINUTES=30]: the game left alone under the sanitizers.
+SOAK_MINUTES ?= 30
+# make fuzz [FUZZ_SECONDS=300]: each fuzz target for that long (clang, libFuzzer).
+FUZZ_SECONDS ?= 300
+
+.PHONY: run test deps release install package screenshot soak fuzz
 
 deps:
 	@scripts/install-deps
@@ -38,6 +43,16 @@ test: deps
 		-DNEBULARK_SANITIZE=ON -DNEBULARK_BENCH=OFF >/dev/null
 	@cmake --build $(BUILD_TEST) -j $(JOBS)
 	@cd $(BUILD_TEST) && ctest --output-on-failure -j $(JOBS)
+
+# Not part of `make test`: long runs for what short tests cannot show.
+soak: deps
+	@cmake -S . -B $(BUILD_TEST) -G $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug \
+		-DNEBULARK_SANITIZE=ON -DNEBULARK_BENCH=OFF >/dev/null
+	@cmake --build $(BUILD_TEST) -j $(JOBS) --target nebulark
+	@scripts/soak $(SOAK_MINUTES) $(BUILD_TEST)
+
+fuzz: deps
+	@JOBS=$(JOBS) scripts/fuzz $(FUZZ_SECONDS)
 
 # The program, its resources, desktop entry, icons, metadata and manual page.
 install: release

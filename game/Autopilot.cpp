@@ -6,6 +6,7 @@
 #include "platform/Clock.h"
 #include "platform/InterfaceOrientation.h"
 #include "platform/Keyboard.h"
+#include "platform/Options.h"
 #include "platform/RunLoop.h"
 #include "platform/System.h"
 #include "platform/TouchInput.h"
@@ -29,6 +30,17 @@ Point toWindow(Point scenePoint) { return Director::sharedDirector().convertToUI
 } // namespace
 
 void Autopilot::setGamesBeforeLeaving(int games) { gamesBeforeLeaving = std::max(games, 0); }
+
+namespace {
+bool engaged = false;
+double handsOffAfter = 0;
+} // namespace
+
+void Autopilot::setHandsOffAfter(double seconds) { handsOffAfter = std::max(seconds, 0.0); }
+
+bool Autopilot::wanted() { return engaged || platform::options().autoplay; }
+
+void Autopilot::engage(bool on) { engaged = on; }
 
 Ref<Autopilot> Autopilot::fly(PilotScreen* screen) {
     Ref<Autopilot> pilot = make<Autopilot>(screen);
@@ -63,6 +75,12 @@ void Autopilot::tick() {
 void Autopilot::step(double dt) {
     if (!screen_) return;
     if (answerAlert(dt)) return;
+    if (handsOffAfter > 0 && flown_ >= handsOffAfter) {
+        liftAll();
+        if (tilting_) platform::Accelerometer::sharedAccelerometer().setScriptedTilt(std::nullopt);
+        tilting_ = false;
+        return;
+    }
     screen_->describe(sight_);
     if (!sight_.shipActive) {
         // Fingers come off while the ship is away and go down again when it
@@ -71,6 +89,7 @@ void Autopilot::step(double dt) {
         liftAll();
         return;
     }
+    flown_ += dt;
     chooseGoal();
     steer(dt);
 }
@@ -93,8 +112,10 @@ bool Autopilot::answerAlert(double dt) {
     ++gamesOver_;
     auto& keyboard = platform::Keyboard::shared();
     if (gamesBeforeLeaving > 0 && gamesOver_ >= gamesBeforeLeaving) {
-        const int last = alert->numberOfButtons() - 1;
-        for (int i = 0; i < alert->numberOfButtons() && alert->focusedButtonIndex() != last; ++i)
+        const int leave = sight_.leaveButton >= 0 && sight_.leaveButton < alert->numberOfButtons()
+                              ? sight_.leaveButton
+                              : alert->numberOfButtons() - 1;
+        for (int i = 0; i < alert->numberOfButtons() && alert->focusedButtonIndex() != leave; ++i)
             keyboard.keyDown("tab");
     }
     keyboard.keyDown("return");
@@ -194,7 +215,7 @@ void Autopilot::steer(double dt) {
     const Point d(goal_.x - s.ship.x, goal_.y - s.ship.y);
     switch (s.controls) {
     case PilotSight::Controls::Tilt: {
-        if (!fireDown_) press(kFireFinger, s.fireSpot);
+        fire(dt);
         auto& accelerometer = platform::Accelerometer::sharedAccelerometer();
         // One sample should cover at most what the hand allows.
         const float most = kHandSpeed * float(accelerometer.updateInterval());
@@ -224,7 +245,7 @@ void Autopilot::steer(double dt) {
     }
     case PilotSight::Controls::Joystick: {
         if (!steerDown_) press(kSteerFinger, s.joystickCenter);
-        if (!fireDown_) press(kFireFinger, s.fireSpot);
+        fire(dt);
         const float distance = std::hypot(d.x, d.y);
         Point knob = s.joystickCenter;
         if (distance > 2) {
@@ -239,9 +260,39 @@ void Autopilot::steer(double dt) {
         break;
     }
     case PilotSight::Controls::None:
-        if (!fireDown_) press(kFireFinger, s.fireSpot);
+        fire(dt);
         break;
     }
+}
+
+void Autopilot::fire(double dt) {
+    const PilotSight& s = sight_;
+    if (!s.firesByTapping) {
+        if (!fireDown_) press(kFireFinger, s.fireSpot);
+        return;
+    }
+    nextTap_ -= dt;
+    if (fireDown_) { // a tap is a frame long
+        platform::TouchInput* input = touches();
+        if (input) input->ended(kFireFinger, toWindow(s.fireSpot));
+        fireDown_ = false;
+    } else if (nextTap_ <= 0 && linedUp()) {
+        press(kFireFinger, s.fireSpot);
+        nextTap_ = kTapInterval;
+    }
+}
+
+// A target above that a shot fired now would meet.
+bool Autopilot::linedUp() const {
+    const PilotSight& s = sight_;
+    for (const PilotSight::Thing& t : s.targets) {
+        float above = t.position.y - s.ship.y;
+        if (above <= 0) continue;
+        float flight = s.shotSpeed > 0 ? above / s.shotSpeed : 0;
+        if (std::fabs(t.position.x + t.velocity.x * flight - s.ship.x) < t.size.width / 2)
+            return true;
+    }
+    return false;
 }
 
 void Autopilot::press(int64_t finger, Point scenePoint) {

@@ -49,6 +49,11 @@ struct PilotSight {
     float joystickReach = 0;
     // A finger here fires without pressing anything else.
     Point fireSpot;
+    // One shot per tap rather than fire while held: the pilot taps when a
+    // target is lined up.
+    bool firesByTapping = false;
+    // The game-over alert's button that leaves the screen; -1: the last.
+    int leaveButton = -1;
 
     // What must not touch the ship, what to shoot, what to catch.
     std::vector<Thing> threats;
@@ -96,9 +101,19 @@ public:
     // Where the pilot wants the ship (last step).
     Point goal() const { return goal_; }
 
-    // Game-over alerts: after this many the pilot chooses the last button
-    // (leave) instead of the first (play again); 0 plays on for ever.
+    // Game-over alerts: after this many the pilot chooses the button that
+    // leaves instead of the first (play again); 0 plays on for ever.
     static void setGamesBeforeLeaving(int games);
+
+    // After this many seconds of play on a screen the pilot lets go of the
+    // controls (it still answers alerts), so that a game it would play for
+    // ever comes to an end; 0: never.
+    static void setHandsOffAfter(double seconds);
+
+    // Whether game screens entering now fly themselves: --autoplay, or the
+    // game showing itself (attract mode, the tour).
+    static bool wanted();
+    static void engage(bool on);
 
     // How fast a finger moves or tilt steers, points per second.
     static constexpr float kHandSpeed = 420;
@@ -110,6 +125,8 @@ public:
     static constexpr float kMargin = 8;
     // Seconds an alert is read before it is answered.
     static constexpr double kReadingTime = 1.0;
+    // Seconds between taps when every tap fires.
+    static constexpr double kTapInterval = 0.3;
 
 private:
     void tick();
@@ -118,6 +135,8 @@ private:
     float speed() const;
     float danger(float x) const;
     void steer(double dt);
+    void fire(double dt);
+    bool linedUp() const;
     void press(int64_t finger, Point scenePoint);
     void moveFinger(int64_t finger, Point scenePoint);
     void liftAll();
@@ -131,6 +150,8 @@ private:
     Point steerAt_;
     bool tilting_ = false;
     double alertShownFor_ = 0;
+    double nextTap_ = 0;
+    double flown_ = 0;
     const void* answered_ = nullptr;
     int gamesOver_ = 0;
 };

@@ -19,6 +19,8 @@ NebularkAppDelegate::NebularkAppDelegate(Ref<platform::Window> window)
     : window_(std::move(window)) {}
 
 NebularkAppDelegate::~NebularkAppDelegate() {
+    tour_ = nullptr;
+    attract_ = nullptr;
     if (notifyCenter_) notifyCenter_->removeObserver(this);
     Director::setDrawAfterSceneHook(nullptr);
     // Its banner's textures go while there is still a GL context.
@@ -82,6 +84,14 @@ void NebularkAppDelegate::applicationDidFinishLaunching() {
         Ref<platform::ViewController> adController = make<platform::ViewController>();
         adController->setView(director.openGLView());
         XWBannerManager::sharedManager().addAdsToViewController(adController.get());
+    }
+
+    if (tourLength_) {
+        tour_ = make<Tour>(this, *tourLength_);
+        tour_->start();
+    } else {
+        attract_ = make<AttractMode>(this);
+        attract_->start();
     }
 
     if (startScreen_) {

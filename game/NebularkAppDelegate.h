@@ -1,8 +1,10 @@
 #pragma once
 
 #include "engine/Scene.h"
+#include "game/AttractMode.h"
 #include "game/HelloWorld.h"
 #include "game/StartScreens.h"
+#include "game/Tour.h"
 #include "platform/Application.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Window.h"
@@ -10,6 +12,7 @@
 #include "screens/High.h"
 #include "screens/Settings.h"
 
+#include <optional>
 #include <string>
 
 // The application: builds the window and the director at launch, shows the
@@ -26,6 +29,9 @@ public:
     // Runs this screen (one of the table's) instead of the main menu and
     // the splash.
     void setStartScreen(const StartScreen* screen) { startScreen_ = screen; }
+    // Shows the whole game by itself from launch (instead of waiting for a
+    // player; see Tour).
+    void setTour(Tour::Length length) { tourLength_ = length; }
 
     void applicationDidFinishLaunching() override;
     void applicationWillResignActive() override;
@@ -63,6 +69,9 @@ public:
     void setHigh12(Ref<High> c) { high12_ = std::move(c); }
     Settings* set() const { return set_.get(); }
     void setSet(Ref<Settings> c) { set_ = std::move(c); }
+    // The game playing itself when the main menu is left alone (not while
+    // a tour runs).
+    AttractMode* attractMode() const { return attract_.get(); }
 
     static constexpr double kFlipSeconds = 0.5;
 
@@ -80,4 +89,7 @@ private:
     platform::NotificationCenter* notifyCenter_ = nullptr;
     Ref<HelloWorld> mainScene_;
     const StartScreen* startScreen_ = nullptr;
+    std::optional<Tour::Length> tourLength_;
+    Ref<Tour> tour_;
+    Ref<AttractMode> attract_;
 };

@@ -92,6 +92,7 @@ int Application::run(const Options& opts, ApplicationDelegate& delegate) {
     delegate_ = &delegate;
     active_ = true;
     terminating_ = false;
+    exitCode_ = 0;
     startMonotonic_ = clock().monotonic();
     clockJumps_.reset(clock());
 
@@ -114,9 +115,10 @@ int Application::run(const Options& opts, ApplicationDelegate& delegate) {
     return exitCode_;
 }
 
-void Application::terminate() {
+void Application::terminate(int exitCode) {
     if (terminating_) return;
     terminating_ = true;
+    if (exitCode) exitCode_ = exitCode;
     if (!options().screenshot.empty()) writeScreenshot(options().screenshot);
     if (touchInput_) touchInput_->cancelAll();
     if (delegate_) delegate_->applicationWillTerminate();

@@ -40,8 +40,9 @@ public:
 
     // Returns the process exit code.
     int run(const Options& options, ApplicationDelegate& delegate);
-    // Ends the run after the delegate's applicationWillTerminate.
-    void terminate();
+    // Ends the run after the delegate's applicationWillTerminate; the
+    // process then exits with `exitCode`.
+    void terminate(int exitCode = 0);
     bool isActive() const { return active_; }
     ApplicationDelegate* delegate() const { return delegate_; }
 

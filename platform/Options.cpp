@@ -44,6 +44,10 @@ std::string usage() {
            "  --demo NAME         run a demo scene instead of the game\n"
            "  --start NAME        open a screen at once, without the splash (see below)\n"
            "  --autoplay          game screens play by themselves\n"
+           "  --tour full|short   the game shows every screen by itself, then ends;\n"
+           "                      prints the screens, writes out/run.png and out/tour.png\n"
+           "                      (saved games go to a temporary directory unless\n"
+           "                      --documents is given)\n"
            "  --help              show this text\n";
 }
 
@@ -112,7 +116,8 @@ bool parseOptions(int argc, const char* const* argv, Options& out, std::string& 
                 return bad("expected a whole number from 0 to 4294967295");
             out.seed = seed;
         } else if (arg == "--screenshot" || arg == "--script" || arg == "--documents" ||
-                   arg == "--resources" || arg == "--demo" || arg == "--start") {
+                   arg == "--resources" || arg == "--demo" || arg == "--start" ||
+                   arg == "--tour") {
             if (!takesValue(value)) return false;
             if (value.empty()) return bad("expected a non-empty value");
             std::string v(value);
@@ -122,6 +127,7 @@ bool parseOptions(int argc, const char* const* argv, Options& out, std::string& 
             if (arg == "--resources") out.resources = v;
             if (arg == "--demo") out.demo = v;
             if (arg == "--start") out.start = v;
+            if (arg == "--tour") out.tour = v;
         } else {
             error = "unknown option '" + std::string(argv[i]) + "' (see --help)";
             return false;

@@ -21,6 +21,7 @@ struct Options {
     std::string demo;                // a named demo scene instead of the game
     std::string start;               // a named screen to open after start-up
     bool autoplay = false;           // game screens play by themselves
+    std::string tour;                // the game shows itself: "full" or "short"
     bool help = false;
 };
 

@@ -5,7 +5,6 @@
 #include "game/SavedGameData.h"
 #include "game/minigames/MiniGameSupport.h"
 #include "game/minigames/miniGameMenu.h"
-#include "platform/Options.h"
 #include "platform/Random.h"
 #include "platform/RunLoop.h"
 
@@ -59,7 +58,7 @@ AsteroidAvoid::AsteroidAvoid() {
     accelerometer.setUpdateInterval(1.0 / 60);
 
     explo = minigames::explosionSound(canSound);
-    if (platform::options().autoplay) pilot_ = Autopilot::fly(this);
+    if (Autopilot::wanted()) pilot_ = Autopilot::fly(this);
 }
 
 void AsteroidAvoid::accelerometer(platform::Accelerometer*, const platform::Acceleration& a) {

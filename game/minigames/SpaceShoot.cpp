@@ -87,6 +87,7 @@ void SpaceShoot::MoveMan() {
     if (isPaused) return;
     Point from = SecondDude_->position();
     float x = float(platform::arc4random() % 300 + 10);
+    enemyGoal_ = x;
     float seconds = std::fabs(from.x - x) / kEnemySpeed;
     SecondDude_->runAction(
         Sequence::actions(
@@ -293,7 +294,43 @@ void SpaceShoot::didPressButton() {
     minigames::fadeTo(miniGameMenu::scene().get(), kLeaveFade);
 }
 
+void SpaceShoot::onEnter() {
+    Scene::onEnter();
+    if (Autopilot::wanted() && !pilot_) pilot_ = Autopilot::fly(this);
+}
+
+void SpaceShoot::describe(PilotSight& sight) {
+    sight.clearThings();
+    sight.controls = PilotSight::Controls::Tilt;
+    sight.field = Rect(kLeftmost, kPlayerStart.y, kRightmost - kLeftmost, 0);
+    sight.shipActive = !isPaused && firstDude_->visible();
+    sight.ship = firstDude_->position();
+    sight.shipSize = firstDude_->boundingBox().size;
+    sight.tiltGain = Point(kTiltSpeed, 1);
+    sight.tiltBias = Point(0, 0);
+    sight.shotSpeed = kPlayerBulletSpeed;
+    sight.fireSpot = Point(160, 240);
+    sight.firesByTapping = true;
+    sight.leaveButton = 0; // "Back"
+    auto thing = [](AtlasSprite* sprite, Point velocity) {
+        Rect box = sprite->boundingBox();
+        return PilotSight::Thing{
+            Point(box.minX() + box.size.width / 2, box.minY() + box.size.height / 2), velocity,
+            box.size};
+    };
+    if (SecondDude_->visible()) {
+        float heading = enemyGoal_ - SecondDude_->position().x;
+        float vx = std::fabs(heading) < 1 ? 0 : std::copysign(kEnemySpeed, heading);
+        sight.targets.push_back(thing(SecondDude_.get(), Point(vx, 0)));
+    }
+    for (const Ref<AtlasSprite>& bullet : allBullets_)
+        if (bullet->tag() == kEnemyBullet && bullet->visible())
+            sight.threats.push_back(thing(bullet.get(), Point(0, -kEnemyBulletSpeed)));
+}
+
 void SpaceShoot::onExit() {
+    if (pilot_) pilot_->land();
+    pilot_ = nullptr;
     TouchDispatcher::sharedDispatcher().removeDelegate(this);
     platform::Accelerometer& accelerometer = platform::Accelerometer::sharedAccelerometer();
     if (accelerometer.delegate() == this) accelerometer.setDelegate(nullptr);

@@ -2,6 +2,7 @@
 
 #include "engine/Scene.h"
 #include "engine/TouchDelegate.h"
+#include "game/Autopilot.h"
 #include "game/QBButtonNode.h"
 #include "platform/Accelerometer.h"
 #include "platform/ui/AlertView.h"
@@ -22,7 +23,8 @@ class SpaceShoot : public Scene,
                    public TargetedTouchDelegate,
                    public platform::AccelerometerDelegate,
                    public QBButtonDelegate,
-                   public platform::AlertViewDelegate {
+                   public platform::AlertViewDelegate,
+                   public PilotScreen {
 public:
     static Ref<Scene> scene();
     SpaceShoot();
@@ -47,7 +49,12 @@ public:
     void didPressDown() override;
     void stoppedPressing() override;
 
+    void onEnter() override;
     void onExit() override;
+
+    // What the autopilot sees: the enemy to shoot, its bullets to dodge.
+    void describe(PilotSight& sight) override;
+    Autopilot* pilot() const { return pilot_.get(); }
 
     // Shared by every duel: the round is between a hit and the next round.
     static bool isPaused;
@@ -97,4 +104,6 @@ private:
     Ref<Label> labelDude_;
     Ref<QBButtonNode> qbbutton_;
     bool canShoot_ = false;
+    float enemyGoal_ = kEnemyStart.x; // where the enemy is heading
+    Ref<Autopilot> pilot_;
 };

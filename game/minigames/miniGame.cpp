@@ -5,7 +5,6 @@
 #include "game/SavedGameData.h"
 #include "game/minigames/MiniGameSupport.h"
 #include "game/minigames/miniGameMenu.h"
-#include "platform/Options.h"
 #include "platform/Random.h"
 #include "platform/RunLoop.h"
 #include "render/TextureMgr.h"
@@ -73,7 +72,7 @@ miniGame::miniGame() {
 
     hadDied_ = false;
     schedule(ccSelector(this, &miniGame::mainTwo));
-    if (platform::options().autoplay) pilot_ = Autopilot::fly(this);
+    if (Autopilot::wanted()) pilot_ = Autopilot::fly(this);
 }
 
 void miniGame::mainTwo(float) {

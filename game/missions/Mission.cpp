@@ -9,7 +9,6 @@
 #include "game/RectManager.h"
 #include "game/SavedGameData.h"
 #include "game/missions/Missions.h"
-#include "platform/Options.h"
 #include "platform/Random.h"
 #include "platform/RunLoop.h"
 #include "render/AtlasSpriteManager.h"
@@ -402,12 +401,12 @@ void Mission::stoppedPressing() {
 
 void Mission::onEnter() {
     Scene::onEnter();
-    if (platform::options().autoplay && !pilot_) pilot_ = Autopilot::fly(this);
+    if (Autopilot::wanted() && !pilot_) pilot_ = Autopilot::fly(this);
 }
 
 void Mission::onEnterTransitionDidFinish() {
     Scene::onEnterTransitionDidFinish();
-    if (platform::options().autoplay && welcome_) welcome_->dismissWithClickedButtonIndex(0, false);
+    if (Autopilot::wanted() && welcome_) welcome_->dismissWithClickedButtonIndex(0, false);
 }
 
 void Mission::onExit() {

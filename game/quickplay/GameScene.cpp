@@ -11,7 +11,6 @@
 #include "game/RectManager.h"
 #include "game/SavedGameData.h"
 #include "game/ScreenFlags.h"
-#include "platform/Options.h"
 #include "platform/Random.h"
 #include "platform/RunLoop.h"
 #include "render/AtlasSpriteManager.h"
@@ -223,7 +222,7 @@ void GameScene::onEnter() {
     if (hid_)
         for (int i = 0; i < 50; ++i) hid_->step(1.0f / 30);
     later(0.8, &GameScene::vostel);
-    if (platform::options().autoplay) pilot_ = Autopilot::fly(this);
+    if (Autopilot::wanted()) pilot_ = Autopilot::fly(this);
 }
 
 void GameScene::vostel() {

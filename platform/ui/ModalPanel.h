@@ -61,7 +61,8 @@ public:
     // Every panel on screen, the oldest first.
     static const std::vector<ModalPanel*>& visiblePanels();
     static size_t pendingPanels();
-    // Takes every panel down and forgets the queue, calling no one (tests).
+    // Takes every panel down and forgets the queue, calling no one (tests, and
+    // a screen that goes with its alerts unanswered).
     static void resetAll();
 
     // Seconds a panel takes to come and go.

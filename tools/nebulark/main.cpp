@@ -8,6 +8,8 @@
 #include "tools/nebulark/TestPattern.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <utility>
 
@@ -35,8 +37,37 @@ std::string demoNames() {
     return names + "pattern";
 }
 
-int runGame(const platform::Options& options) {
+// A tour plays in a Documents directory of its own, never the player's,
+// unless one is given.
+class TourDocuments {
+public:
+    explicit TourDocuments(platform::Options& options) {
+        if (options.tour.empty() || !options.documents.empty()) return;
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "nebulark-tour-XXXXXX").string();
+        if (::mkdtemp(pattern.data())) options.documents = dir_ = pattern;
+    }
+    ~TourDocuments() {
+        std::error_code ec;
+        if (!dir_.empty()) std::filesystem::remove_all(dir_, ec);
+    }
+
+private:
+    std::string dir_;
+};
+
+int runGame(platform::Options options) {
     Ref<NebularkAppDelegate> game = make<NebularkAppDelegate>();
+    if (!options.tour.empty()) {
+        Tour::Length length = Tour::Length::Full;
+        if (!Tour::lengthNamed(options.tour, length)) {
+            std::fprintf(stderr, "nebulark: unknown tour '%s' (known: full, short)\n",
+                         options.tour.c_str());
+            return 2;
+        }
+        game->setTour(length);
+    }
+    TourDocuments documents(options);
     if (!options.start.empty()) {
         const StartScreen* screen = findStartScreen(options.start);
         if (!screen) {
