@@ -44,7 +44,9 @@ void AttractMode::setTimes(double idleSeconds, double showSeconds) {
     showSeconds_ = showSeconds;
 }
 
-AttractMode::~AttractMode() { stop(); }
+AttractMode::~AttractMode() {
+    stop();
+}
 
 void AttractMode::start() {
     idleSince_ = Walkthrough::now();

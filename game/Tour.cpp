@@ -30,9 +30,12 @@ double wallSeconds(std::chrono::steady_clock::time_point since) {
 } // namespace
 
 bool Tour::lengthNamed(const std::string& name, Length& length) {
-    if (name == "full") length = Length::Full;
-    else if (name == "short") length = Length::Short;
-    else return false;
+    if (name == "full")
+        length = Length::Full;
+    else if (name == "short")
+        length = Length::Short;
+    else
+        return false;
     return true;
 }
 
@@ -84,15 +87,28 @@ void Tour::plan() {
             if (saved::openMissions() >= 2) playMission("Mission Two", "MissionTwo");
         },
         [this, full] {
+            // The last mission opens nothing: a look at it is enough.
             if (saved::openMissions() < 3) return;
-            if (full) return playMission("Mission Three", "MissionThree");
             Walkthrough& w = *walk_;
             w.tapItem("Mission Three");
             w.waitFor("MissionThree");
             w.wait(6);
             w.call([this] { shot("Mission Three"); });
-            w.key("escape");
-            w.waitFor("Missions");
+            w.then(
+                "playing Mission Three",
+                [this, full] {
+                    if (platform::AlertView* alert = platform::AlertView::visibleAlert())
+                        visit_.note = alert->title();
+                    return !visit_.note.empty() || visitSeconds() >= (full ? 12 : 8);
+                },
+                30);
+            w.then("leaving Mission Three", [this] {
+                if (!visit_.note.empty()) return true; // the pilot answers
+                visit_.note = "left";
+                platform::Keyboard::shared().keyDown("escape");
+                return true;
+            });
+            w.waitFor("Missions", 10);
         },
         [&w] {
             w.key("escape");
@@ -120,7 +136,7 @@ void Tour::plan() {
             w.wait(0.5);
             w.call([this] {
                 visit_.note = saved::exists(saved::kWantsSound) ? "sound effects turned on"
-                                                                 : "the sound switch did nothing";
+                                                                : "the sound switch did nothing";
                 shot("Settings");
             });
             w.key("escape");
@@ -144,12 +160,13 @@ void Tour::plan() {
 }
 
 void Tour::next() {
-    while (walk_->idle() && !finished_ && nextPlan_ < plans_.size()) plans_[nextPlan_++]();
+    while (walk_->idle() && !finished_ && nextPlan_ < plans_.size())
+        plans_[nextPlan_++]();
 }
 
 void Tour::playQuickPlay() {
     Walkthrough& w = *walk_;
-    w.call([this] { Autopilot::setHandsOffAfter(length_ == Length::Full ? 30 : 15); });
+    w.call([this] { Autopilot::setHandsOffAfter(length_ == Length::Full ? 20 : 15); });
     w.tapItem("Quick Play");
     w.waitFor("GameScene");
     // A moment of play: the ship flying and something shot down.
@@ -157,7 +174,10 @@ void Tour::playQuickPlay() {
         "waiting for a moment of play",
         [this] {
             GameScene* game = running<GameScene>();
-            if (!game || visitSeconds() < 8 || hasDied || game->scoreInt() == 0) return false;
+            if (!game || visitSeconds() < 8) return false;
+            bool flying = !hasDied && game->scoreInt() > 0;
+            if (!flying && !platform::AlertView::visibleAlert() && visitSeconds() < 20)
+                return false;
             shot("Quick Play", true);
             return true;
         },
@@ -176,7 +196,7 @@ void Tour::playMission(const char* item, const char* screen, int tries) {
     w.tapItem(item);
     w.waitFor(screen);
     w.wait(6);
-    w.call([this, title] { shot(title); });
+    if (tries == kMissionTries) w.call([this, title] { shot(title); });
     untilAlert(title, {"You Win!", "You Got Destoyed!"}, 120);
     w.waitFor("Missions", 10); // the pilot picks a new mission
     w.call([this, item, screen, tries] {
@@ -191,13 +211,13 @@ void Tour::playMinigame(const char* item, const char* screen) {
     const bool full = length_ == Length::Full;
     std::string title = item;
     std::string name = screen;
-    w.call([full] { Autopilot::setHandsOffAfter(full ? 12 : 4); });
+    w.call([full] { Autopilot::setHandsOffAfter(full ? 8 : 4); });
     w.tapItem(item);
     w.waitFor(screen);
     w.wait(full ? 5 : 3);
     w.call([this, title] { shot(title); });
     // Until the first hit (the duel: its game over), or enough of a look.
-    const double most = full ? 40 : 15;
+    const double most = full ? 15 : 12;
     w.then(
         "playing " + title,
         [this, most] {
@@ -238,7 +258,9 @@ void Tour::untilAlert(const std::string& game, const std::vector<std::string>& t
         timeout);
 }
 
-double Tour::visitSeconds() const { return Walkthrough::now() - visit_.since; }
+double Tour::visitSeconds() const {
+    return Walkthrough::now() - visit_.since;
+}
 
 void Tour::refresh(const std::string& screen) {
     if (screen != visit_.screen) {
@@ -271,9 +293,8 @@ void Tour::leave() {
     if (s == "SpaceShoot")
         note = std::string(note.empty() ? "left" : "game over") + ", score " +
                std::to_string(duelScore_);
-    std::printf("tour: %-14s %-13s %6.1f s played %5.1f s wall  %s\n",
-                screenTitle(s).c_str(), s.c_str(), visitSeconds(),
-                wallSeconds(visit_.wallSince), note.c_str());
+    std::printf("tour: %-14s %-13s %6.1f s played %5.1f s wall  %s\n", screenTitle(s).c_str(),
+                s.c_str(), visitSeconds(), wallSeconds(visit_.wallSince), note.c_str());
     std::fflush(stdout);
     visit_ = Visit{};
 }

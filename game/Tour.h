@@ -47,7 +47,8 @@ private:
     void finish(int status);
 
     void playQuickPlay();
-    void playMission(const char* item, const char* screen, int tries = 3);
+    static constexpr int kMissionTries = 3;
+    void playMission(const char* item, const char* screen, int tries = kMissionTries);
     void playMinigame(const char* item, const char* screen);
     // Until an alert with one of these titles is up; its title is then the
     // visit's note.

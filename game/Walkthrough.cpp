@@ -49,12 +49,18 @@ const struct {
     const char* screen;
     const char* title;
 } kTitles[] = {
-    {"SplashLayer", "Splash"},          {"HelloWorld", "Main menu"},
-    {"GameScene", "Quick Play"},        {"Missions", "Missions"},
-    {"MissionOne", "Mission One"},      {"MissionTwo", "Mission Two"},
-    {"MissionThree", "Mission Three"},  {"miniGameMenu", "Minigames"},
-    {"AsteroidAvoid", "Asteroid Avoid"}, {"miniGame", "DragShip"},
-    {"SpaceShoot", "SpaceShoot"},       {"Settings", "Settings"},
+    {"SplashLayer", "Splash"},
+    {"HelloWorld", "Main menu"},
+    {"GameScene", "Quick Play"},
+    {"Missions", "Missions"},
+    {"MissionOne", "Mission One"},
+    {"MissionTwo", "Mission Two"},
+    {"MissionThree", "Mission Three"},
+    {"miniGameMenu", "Minigames"},
+    {"AsteroidAvoid", "Asteroid Avoid"},
+    {"miniGame", "DragShip"},
+    {"SpaceShoot", "SpaceShoot"},
+    {"Settings", "Settings"},
     {"High", "High Scores"},
 };
 
@@ -90,9 +96,13 @@ std::string screenTitle(const std::string& screen) {
 
 Walkthrough::Walkthrough(NebularkAppDelegate* app) : app_(app) {}
 
-Walkthrough::~Walkthrough() { stop(); }
+Walkthrough::~Walkthrough() {
+    stop();
+}
 
-double Walkthrough::now() { return platform::clock().monotonic(); }
+double Walkthrough::now() {
+    return platform::clock().monotonic();
+}
 
 void Walkthrough::then(std::string what, Step step, double timeout) {
     steps_.push_back({std::move(what), std::move(step), timeout});
@@ -155,7 +165,8 @@ void Walkthrough::waitWhile(const std::string& screen, double timeout) {
 void Walkthrough::wait(double seconds) {
     auto until = std::make_shared<double>(-1);
     then(
-        "waiting", [until, seconds] {
+        "waiting",
+        [until, seconds] {
             if (*until < 0) *until = now() + seconds;
             return now() >= *until - 1e-9;
         },
@@ -216,7 +227,7 @@ bool Walkthrough::itemPoint(const std::string& text, Point& windowPoint) {
     MenuItemLabel* item = search(scene);
     if (!item) return false;
     Size size = item->contentSize();
-    windowPoint = director->convertToUI(
-        item->convertToWorldSpace(Point(size.width / 2, size.height / 2)));
+    windowPoint =
+        director->convertToUI(item->convertToWorldSpace(Point(size.width / 2, size.height / 2)));
     return true;
 }

@@ -26,8 +26,10 @@ bool LogCapture::contains(const std::string& line) const {
     return std::find(lines_.begin(), lines_.end(), line) != lines_.end();
 }
 
-TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "nebulark-XXXXXX").string();
+TempDir::TempDir() : TempDir(std::filesystem::temp_directory_path()) {}
+
+TempDir::TempDir(const std::filesystem::path& base) {
+    std::string pattern = (base / "nebulark-XXXXXX").string();
     char* made = mkdtemp(pattern.data());
     if (!made) throw std::runtime_error("mkdtemp failed");
     path_ = made;

@@ -34,6 +34,8 @@ private:
 class TempDir {
 public:
     TempDir();
+    // Inside `base` rather than the system's temporary directory.
+    explicit TempDir(const std::filesystem::path& base);
     ~TempDir();
     const std::filesystem::path& path() const { return path_; }
     std::string file(const std::string& name) const { return (path_ / name).string(); }

@@ -16,7 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     page.layout(320, 480);
     Size content = page.contentSize();
     (void)page.linkAt(Point(content.width / 2, content.height / 2));
-    for (const std::string& url : page.wantedImages()) page.setImage(url, nullptr);
+    for (const std::string& url : page.wantedImages())
+        page.setImage(url, nullptr);
     page.layout(320, 480);
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 64, 64);
     cairo_t* cr = cairo_create(surface);

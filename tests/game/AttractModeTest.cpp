@@ -39,7 +39,8 @@ protected:
     }
     size_t savedFiles() {
         size_t n = 0;
-        for (auto& entry : std::filesystem::directory_iterator(docs.path())) n += entry.exists();
+        for (auto& entry : std::filesystem::directory_iterator(docs.path()))
+            n += entry.exists();
         return n;
     }
 
@@ -80,7 +81,7 @@ TEST_F(AttractModeTest, APressBringsTheMenuBackAtOnceAndDoesNothingElse) {
     platform::Application& application = platform::Application::shared();
     EXPECT_TRUE(application.takesTouch(5, true, false));
     EXPECT_FALSE(Autopilot::wanted());
-    runFor(1.0 / 30);
+    runFor(0.1);
     EXPECT_EQ(screen(), "HelloWorld");
     EXPECT_FALSE(app->attractMode()->playing());
     EXPECT_FALSE(saved::writesHeld());
