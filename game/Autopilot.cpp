@@ -153,14 +153,23 @@ float Autopilot::danger(float x) const {
         if (leave < 0 || enter > (t.shootable ? kShootableLookAhead : kLookAhead)) continue;
         enter = std::max(enter, 0.0f);
         const float reach = (t.size.width + s.shipSize.width) / 2 + kMargin;
-        for (float when : {enter, (enter + leave) / 2, leave}) {
-            float shipX = s.ship.x + std::clamp(x - s.ship.x, -v * when, v * when);
-            float threatX = t.position.x + t.velocity.x * when;
-            if (std::fabs(threatX - shipX) < reach) {
-                total += 100 + 1000 / (enter + 0.1f);
-                break;
-            }
+        // The whole time the threat is level with the ship, not a few
+        // moments of it (a quick crossing slips between them): the gap
+        // between the two changes straight on until the ship arrives, then
+        // straight on again.
+        auto gap = [&](float when) {
+            return s.ship.x + std::clamp(x - s.ship.x, -v * when, v * when) -
+                   (t.position.x + t.velocity.x * when);
+        };
+        const float arrives = std::fabs(x - s.ship.x) / v;
+        float before = gap(enter);
+        bool meets = std::fabs(before) < reach;
+        for (float when : {std::clamp(arrives, enter, leave), leave}) {
+            const float now = gap(when);
+            meets = meets || std::fabs(now) < reach || (now > 0) != (before > 0);
+            before = now;
         }
+        if (meets) total += 100 + 1000 / (enter + 0.1f);
     }
     return total;
 }

@@ -143,3 +143,32 @@ TEST_F(AutopilotTest, AnswersTheGameOverAlertToPlayOnThenToLeave) {
     ASSERT_FALSE(now->children().empty());
     EXPECT_NE(dynamic_cast<HelloWorld*>(now->children().front().get()), nullptr);
 }
+
+namespace {
+
+// The ship low on the left, an enemy high on the right, and a shot falling
+// just right of the ship: on the way to the enemy the ship would meet it.
+struct CrossingScreen : PilotScreen {
+    void describe(PilotSight& s) override {
+        s.clearThings();
+        s.controls = PilotSight::Controls::Tilt;
+        s.field = Rect(10, 76, 300, 0);
+        s.shipActive = true;
+        s.ship = Point(70, 76);
+        s.shipSize = Size(40, 46);
+        s.shotSpeed = 450;
+        s.tiltGain = Point(26, 16);
+        s.targets.push_back({Point(210, 470), Point(), Size(46, 44)});
+        s.threats.push_back({Point(103.5f, 106.5f), Point(0, -200), Size(9, 19)});
+    }
+};
+
+} // namespace
+
+TEST(AutopilotPath, WaitsForAShotItWouldMeetOnTheWayEvenWhenItWouldPassItQuickly) {
+    CrossingScreen screen;
+    Ref<Autopilot> pilot = make<Autopilot>(&screen);
+    pilot->step(1.0 / 60);
+    EXPECT_LE(pilot->goal().x, 70) << "heads through the shot";
+    pilot->land();
+}
