@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ads/AdSettings.h"
+#include "ads/HouseAdServer.h"
 #include "ads/XWBannerManager.h"
 #include "platform/Background.h"
 #include "platform/HttpServer.h"

@@ -162,3 +162,13 @@ TEST_F(BannerManagerTest, PlacingAtTheBottomAndSlidingOut) {
                           kBannerWillSlideOutNotification, kBannerWillSlideInNotification,
                           kBannerDidSlideOutNotification, kBannerDidSlideInNotification}));
 }
+
+TEST_F(BannerManagerTest, WithoutAServerNamedTheHouseAdsAreShown) {
+    AdSettings::shared().serverURL.clear();
+    XWBannerManager& m = attach();
+    ASSERT_NE(m.houseAdServer(), nullptr);
+    EXPECT_EQ(AdSettings::shared().serverURL, m.houseAdServer()->baseURL());
+    settle();
+    EXPECT_TRUE(m.orbitBannerShowing());
+    EXPECT_GT(inkIn(frame(), Rect(0, 430, 320, 50), kit::Rgb{0, 0, 255}), 8000);
+}

@@ -8,6 +8,7 @@
 #include "platform/System.h"
 
 #include <chrono>
+#include <thread>
 
 using namespace platform;
 
@@ -276,8 +277,10 @@ TEST_F(OrbitBannerViewTest, AnAnswerAfterTheBannerWentIsDropped) {
         r.body = "<ad type='noAd'/>";
     });
     banner->setDelegate(&delegate);
+    for (int i = 0; i < 400 && countPath("/request.php") == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     banner->removeFromSuperview();
-    banner = nullptr; // the last reference
+    banner = nullptr; // the last reference, while the server takes its time
     settle(0);
     EXPECT_EQ(requests.size(), 1u);
     EXPECT_TRUE(delegate.errors.empty());
@@ -295,6 +298,7 @@ TEST_F(OrbitBannerViewTest, TapsGoToTheSystemOrNowhereByTheRules) {
          std::nullopt, "[tel:+15550100]"},
         {"refused by the delegate", clickAd("http://x/"), false, ""},
         {"a scheme the system may not open", clickAd("javascript:alert(1)"), std::nullopt, ""},
+        {"data", clickAd("data:text/html,<b>x</b>"), std::nullopt, ""},
         {"a custom scheme", clickAd("myapp://x", "<clicktype>inapp</clicktype>"), std::nullopt, ""},
     };
     for (const Case& c : cases) {
@@ -346,6 +350,13 @@ TEST_F(OrbitBannerViewTest, InAppTargetsArePreflightedAndShownInTheBrowser) {
     EXPECT_EQ(banner->refreshTimer(), nullptr);
     banner->browser()->htmlViewDidFollowLink(banner->browser()->webView(), "mailto:a@b.example");
     EXPECT_EQ(opened(), "[tel:+15550100][mailto:a@b.example]");
+    // Other links are followed inside.
+    banner->browser()->htmlViewDidFollowLink(banner->browser()->webView(), url("/page.html?2"));
+    EXPECT_TRUE(banner->browser()->spinner()->isAnimating());
+    settle(0);
+    EXPECT_EQ(requests.back().target, "/page.html?2");
+    EXPECT_EQ(requests.back().header("User-Agent"), OrbitBannerView::userAgent());
+    EXPECT_FALSE(banner->browser()->spinner()->isAnimating());
 
     // Escape is Done.
     EXPECT_TRUE(Keyboard::shared().keyDown("escape"));
