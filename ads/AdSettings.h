@@ -14,6 +14,9 @@ struct AdSettings {
     double connectTimeout = 5;
     double timeout = 15;
 
+    // `path` ("/request.php?...") on the ad server.
+    std::string url(const std::string& path) const;
+
     static AdSettings& shared();
 };
 

@@ -73,8 +73,7 @@ void CometBannerView::requestFreshAd() {
     if (task_) task_->cancel();
     const AdSettings& settings = AdSettings::shared();
     HttpRequest request;
-    request.url =
-        settings.serverURL + "/comet/ad?" + requestQuery(delegate_->publisherIdForAd(this));
+    request.url = settings.url("/comet/ad?" + requestQuery(delegate_->publisherIdForAd(this)));
     request.headers = {{"Accept", "application/json"},
                        {"User-Agent", "Comet/1.0 (" + deviceModel() + ")"}};
     request.maxBodyBytes = kMaxAnswerBytes;

@@ -85,18 +85,18 @@ void OrbitAdBrowserViewController::loadView() {
 void OrbitAdBrowserViewController::viewDidLoad() {
     Keyboard::shared().addResponder(this, Keyboard::kModalPriority);
     if (receivedData)
-        show(*receivedData, mimeType, baseURL_);
+        show(*receivedData, mimeType, pageURL_);
     else
         loadURL(_url);
 }
 
 void OrbitAdBrowserViewController::loadData(std::string data, std::string type,
-                                            std::string encoding, std::string baseURL) {
+                                            std::string encoding, std::string url) {
     mimeType = std::move(type);
     textEncodingName = std::move(encoding);
-    baseURL_ = std::move(baseURL);
+    pageURL_ = std::move(url);
     if (isViewLoaded())
-        show(data, mimeType, baseURL_);
+        show(data, mimeType, pageURL_);
     else
         receivedData = std::move(data);
 }
@@ -128,13 +128,13 @@ void OrbitAdBrowserViewController::loadURL(const std::string& url) {
         }
         mimeType = r.mimeType;
         textEncodingName = r.textEncoding;
-        show(r.body, r.mimeType, directoryURL(r.url));
+        show(r.body, r.mimeType, r.url);
     });
     updateSpinner();
 }
 
 void OrbitAdBrowserViewController::show(const std::string& data, const std::string& type,
-                                        const std::string& baseURL) {
+                                        const std::string& url) {
     view(); // made now if it was not
     std::string html;
     if (type.empty() || type == "text/html" || type == "application/xhtml+xml")
@@ -142,11 +142,12 @@ void OrbitAdBrowserViewController::show(const std::string& data, const std::stri
     else if (type == "text/plain")
         html = "<pre style='white-space:pre-wrap'>" + escapeHTML(data) + "</pre>";
     else if (type.rfind("image/", 0) == 0)
-        html = "<body style='margin:0'><img style='max-width:100%' src=\"" + escapeHTML(_url) +
+        html = "<body style='margin:0'><img style='max-width:100%' src=\"" + escapeHTML(url) +
                "\"></body>";
     else
         html = notice("This page cannot be shown.");
-    _webView->loadHTMLString(html, baseURL);
+    // Relative links and pictures are read against the page's folder.
+    _webView->loadHTMLString(html, url.empty() ? std::string() : directoryURL(url));
     _webView->setContentOffset(0);
     updateSpinner();
 }

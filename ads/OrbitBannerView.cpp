@@ -109,6 +109,13 @@ void OrbitBannerView::cancelAdRequests() {
     checker_ = nullptr;
     if (_refreshTimer) _refreshTimer->invalidate();
     _refreshTimer = nullptr;
+    // An ad still held by a flip no longer reaches the banner.
+    std::function<void(View*)> untarget = [&](View* v) {
+        if (auto* control = dynamic_cast<Control*>(v)) control->removeTarget();
+        for (const Ref<View>& sub : v->subviews())
+            untarget(sub.get());
+    };
+    untarget(this);
     // A browser still up takes itself down when Done is pressed.
     if (browser_) browser_->setDelegate(nullptr);
     browser_ = nullptr;
@@ -194,8 +201,7 @@ void OrbitBannerView::asyncRequestAdWithPublisherId(const std::string& publisher
 
     const AdSettings& settings = AdSettings::shared();
     HttpRequest request;
-    request.url =
-        settings.serverURL + "/request.php?" + requestQuery(publisherId, advertisingSection_);
+    request.url = settings.url("/request.php?" + requestQuery(publisherId, advertisingSection_));
     request.headers = {{"Accept", "text/xml"}, {"User-Agent", userAgent()}};
     request.redirects = Redirects::Follow;
     request.maxBodyBytes = kMaxAnswerBytes;
@@ -270,8 +276,9 @@ void OrbitBannerView::setUpAd(const XmlElement& root, Ref<DecodedImage> image) {
                           ControlEventTouchUpInside);
         showAdView(button.get());
     } else if (type == "textAd") {
+        // The page has no delegate: the view may outlive the banner while it
+        // flips out, and the button over it takes the taps.
         auto web = make<HtmlView>(Rect(Point(), kBannerSize));
-        web->setDelegate(this);
         web->loadHTMLString(root.childText("htmlString"), "");
         auto button = make<Button>(Rect(Point(), kBannerSize), ButtonType::Custom);
         button->setAlpha(0.47f);
@@ -405,7 +412,7 @@ void OrbitBannerView::presentBrowser(const std::string& url, const std::string* 
     browser_->setDelegate(this);
     browser_->setUserAgent(userAgent());
     browser_->setScalesPageToFit(_shouldScaleWebView);
-    if (data) browser_->loadData(*data, mimeType, textEncoding, directoryURL(url));
+    if (data) browser_->loadData(*data, mimeType, textEncoding, url);
     if (!StatusBar::hidden()) {
         StatusBar::setHidden(true, true);
         _statusBarWasVisible = true;
