@@ -4,37 +4,15 @@
 #include "ads/OrbitBannerView.h"
 #include "platform/SystemOpener.h"
 #include "platform/Window.h"
+#include "platform/XmlDocument.h"
 #include "support/Log.h"
 
 using namespace platform;
 
 namespace {
 
-std::string escapeHTML(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '&':
-            out += "&amp;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
-}
-
 std::string notice(const std::string& text) {
-    return "<body style='font-family:sans-serif;margin:24px;color:#555'><p>" + escapeHTML(text) +
+    return "<body style='font-family:sans-serif;margin:24px;color:#555'><p>" + escapeMarkup(text) +
            "</p></body>";
 }
 
@@ -111,14 +89,8 @@ void OrbitAdBrowserViewController::loadURL(const std::string& url) {
         show(notice("This page cannot be shown."), "text/html", "");
         return;
     }
-    const AdSettings& settings = AdSettings::shared();
-    HttpRequest request;
-    request.url = url;
-    request.headers = {{"User-Agent", userAgent_}};
-    request.redirects = Redirects::Follow;
-    request.maxBodyBytes = kMaxPageBytes;
-    request.connectTimeout = settings.connectTimeout;
-    request.timeout = settings.timeout;
+    HttpRequest request =
+        AdSettings::shared().request(url, userAgent_, kMaxPageBytes, Redirects::Follow);
     // The task is cancelled before the controller goes.
     task_ = httpGetAsync(request, [this](const HttpResponse& r) {
         task_ = nullptr;
@@ -140,9 +112,9 @@ void OrbitAdBrowserViewController::show(const std::string& data, const std::stri
     if (type.empty() || type == "text/html" || type == "application/xhtml+xml")
         html = data;
     else if (type == "text/plain")
-        html = "<pre style='white-space:pre-wrap'>" + escapeHTML(data) + "</pre>";
+        html = "<pre style='white-space:pre-wrap'>" + escapeMarkup(data) + "</pre>";
     else if (type.rfind("image/", 0) == 0)
-        html = "<body style='margin:0'><img style='max-width:100%' src=\"" + escapeHTML(url) +
+        html = "<body style='margin:0'><img style='max-width:100%' src=\"" + escapeMarkup(url) +
                "\"></body>";
     else
         html = notice("This page cannot be shown.");

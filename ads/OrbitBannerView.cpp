@@ -200,16 +200,14 @@ void OrbitBannerView::asyncRequestAdWithPublisherId(const std::string& publisher
     request_ = makeCancelFlag();
 
     const AdSettings& settings = AdSettings::shared();
-    HttpRequest request;
-    request.url = settings.url("/request.php?" + requestQuery(publisherId, advertisingSection_));
-    request.headers = {{"Accept", "text/xml"}, {"User-Agent", userAgent()}};
-    request.redirects = Redirects::Follow;
-    request.maxBodyBytes = kMaxAnswerBytes;
-    request.connectTimeout = settings.connectTimeout;
-    request.timeout = settings.timeout;
+    HttpRequest request = settings.request(
+        settings.url("/request.php?" + requestQuery(publisherId, advertisingSection_)), userAgent(),
+        kMaxAnswerBytes, Redirects::Follow);
+    request.headers.emplace_back("Accept", "text/xml");
+    HttpRequest picture = settings.request("", userAgent(), kMaxImageBytes, Redirects::Follow);
 
     RunLoop& loop = RunLoop::main();
-    runInBackground([&loop, request, cancel = request_, this] {
+    runInBackground([&loop, request, picture, cancel = request_, this]() mutable {
         HttpResponse answer = httpGet(request, cancel);
         std::shared_ptr<XmlDocument> doc;
         if (answer.succeeded())
@@ -217,10 +215,7 @@ void OrbitBannerView::asyncRequestAdWithPublisherId(const std::string& publisher
         Ref<DecodedImage> image;
         std::string imageURL = doc ? trim(doc->root().childText("imageurl")) : std::string();
         if (!imageURL.empty() && !*cancel) {
-            HttpRequest picture = request;
             picture.url = imageURL;
-            picture.headers = {{"User-Agent", userAgent()}};
-            picture.maxBodyBytes = kMaxImageBytes;
             HttpResponse got = httpGet(picture, cancel);
             if (got.succeeded())
                 image =
