@@ -40,6 +40,7 @@ std::unique_ptr<platform::GLSurface> GLTest::surface2D(int width, int height,
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
     glColor4f(1, 1, 1, 1);
+    platform::GLState::current().invalidate();
     return surface;
 }
 
@@ -49,6 +50,7 @@ void GLTest::endDrawing() {
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_BLEND);
     glColor4f(1, 1, 1, 1);
+    platform::GLState::current().invalidate();
 }
 
 void NodeGLTest::SetUp() {
