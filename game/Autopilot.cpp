@@ -4,7 +4,9 @@
 #include "platform/Accelerometer.h"
 #include "platform/Application.h"
 #include "platform/Clock.h"
+#include "platform/InterfaceOrientation.h"
 #include "platform/RunLoop.h"
+#include "platform/System.h"
 #include "platform/TouchInput.h"
 
 #include <algorithm>
@@ -95,6 +97,9 @@ float Autopilot::danger(float x) const {
         if (t.velocity.y < 0) {
             enter = (bottom - shipTop) / -t.velocity.y;
             leave = (top - shipBottom) / -t.velocity.y;
+        } else if (t.velocity.y > 0) { // rising from below
+            enter = (shipBottom - top) / t.velocity.y;
+            leave = (shipTop - bottom) / t.velocity.y;
         } else if (bottom < shipTop && top > shipBottom) {
             enter = 0;
             leave = kLookAhead;
@@ -174,6 +179,12 @@ void Autopilot::steer(double dt) {
         a.x = std::clamp(std::clamp(d.x, -most, most) / s.tiltGain.x - s.tiltBias.x, -1.0f, 1.0f);
         a.y = std::clamp(std::clamp(d.y, -most, most) / s.tiltGain.y - s.tiltBias.y, -1.0f, 1.0f);
         a.z = -std::sqrt(std::max(0.0, 1.0 - a.x * a.x - a.y * a.y));
+        // The hand tilts the picture as it is seen; a turned device reports
+        // that in its own axes.
+        platform::Tilt t =
+            platform::deviceTiltFromUpright({a.x, a.y}, platform::StatusBar::orientation());
+        a.x = t.x;
+        a.y = t.y;
         accelerometer.setScriptedTilt(a);
         tilting_ = true;
         break;

@@ -4,6 +4,7 @@
 #include "engine/TransitionScene.h"
 #include "game/ComingSoon.h"
 #include "game/GameNotifications.h"
+#include "game/minigames/miniGameMenu.h"
 #include "game/missions/Missions.h"
 #include "game/quickplay/GameScene.h"
 #include "platform/NotificationCenter.h"
@@ -72,7 +73,7 @@ void HelloWorld::missionSelector(Object*) { fadeTo(Missions::scene().get()); }
 
 void HelloWorld::fun(Object*) { fadeTo(GameScene::scene().get()); }
 
-void HelloWorld::miniGameSelector(Object*) { fadeTo(comingSoonScene("Minigames").get()); }
+void HelloWorld::miniGameSelector(Object*) { fadeTo(miniGameMenu::scene().get()); }
 
 void HelloWorld::settingsSelector(Object*) { openPlatformScreen(kSettingsNotification); }
 

@@ -177,14 +177,16 @@ bool missionWon(int mission) {
     return opens > before;
 }
 
-void saveSurvivalBest(const std::string& file, double result) {
-    if (!exists(file) || floatValue(value(file)) < result)
-        write(file, {{"key", formatFloat(result)}});
+bool saveSurvivalBest(const std::string& file, double result) {
+    if (exists(file) && !(floatValue(value(file)) < result)) return false;
+    write(file, {{"key", formatFloat(result)}});
+    return true;
 }
 
-void saveSpaceShootBest(int score) {
-    if (!exists(kSpaceShoot) || intValue(value(kSpaceShoot)) < score)
-        write(kSpaceShoot, {{"key", formatInt(score)}});
+bool saveSpaceShootBest(int score) {
+    if (exists(kSpaceShoot) && !(intValue(value(kSpaceShoot)) < score)) return false;
+    write(kSpaceShoot, {{"key", formatInt(score)}});
+    return true;
 }
 
 void deleteAllResults() {

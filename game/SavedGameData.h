@@ -67,9 +67,10 @@ int openMissions();
 // closed before.
 bool missionWon(int mission);
 
-// Minigame bests: written when the file is missing or holds less.
-void saveSurvivalBest(const std::string& file, double result); // "%f"
-void saveSpaceShootBest(int score);                             // "%d"
+// Minigame bests: written when the file is missing or holds less; true
+// when written.
+bool saveSurvivalBest(const std::string& file, double result); // "%f"
+bool saveSpaceShootBest(int score);                             // "%d"
 
 // The high-score screen's "delete all": every result file, not the settings.
 void deleteAllResults();

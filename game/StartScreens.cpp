@@ -2,6 +2,10 @@
 
 #include "game/GameNotifications.h"
 #include "game/HelloWorld.h"
+#include "game/minigames/AsteroidAvoid.h"
+#include "game/minigames/SpaceShoot.h"
+#include "game/minigames/miniGame.h"
+#include "game/minigames/miniGameMenu.h"
 #include "game/missions/MissionOne.h"
 #include "game/missions/MissionThree.h"
 #include "game/missions/MissionTwo.h"
@@ -19,6 +23,10 @@ const std::vector<StartScreen>& startScreens() {
         {"mission3", [] { return Ref<Scene>(MissionThree::scene()); }},
         {"highscores", &HelloWorld::scene, kHighScoresNotification},
         {"settings", &HelloWorld::scene, kSettingsNotification},
+        {"minigames", &miniGameMenu::scene},
+        {"asteroidavoid", &AsteroidAvoid::scene},
+        {"dragship", &miniGame::scene},
+        {"spaceshoot", &SpaceShoot::scene},
     };
     return screens;
 }

@@ -1,7 +1,9 @@
 #include "platform/Accelerometer.h"
 
 #include "platform/Clock.h"
+#include "platform/InterfaceOrientation.h"
 #include "platform/RunLoop.h"
+#include "platform/System.h"
 
 #include <algorithm>
 #include <cmath>
@@ -73,13 +75,20 @@ Acceleration Accelerometer::currentAcceleration() {
     Acceleration a;
     if (scripted_) {
         a = *scripted_;
-    } else if (gravity_) {
-        a = *gravity_;
     } else {
-        // The stick reads down as positive; tilting the top edge down is +y.
-        a.x = std::clamp(keyX_ + stickX_ * kKeyTilt, -1.0, 1.0);
-        a.y = std::clamp(keyY_ - stickY_ * kKeyTilt, -1.0, 1.0);
-        a.z = -std::sqrt(std::max(0.0, 1.0 - a.x * a.x - a.y * a.y));
+        if (gravity_) {
+            a = *gravity_;
+        } else {
+            // The stick reads down as positive; tilting the top edge down is +y.
+            a.x = std::clamp(keyX_ + stickX_ * kKeyTilt, -1.0, 1.0);
+            a.y = std::clamp(keyY_ - stickY_ * kKeyTilt, -1.0, 1.0);
+            a.z = -std::sqrt(std::max(0.0, 1.0 - a.x * a.x - a.y * a.y));
+        }
+        // Keys and controllers tilt the picture the player sees; a turned
+        // device reports that in its own axes.
+        Tilt t = deviceTiltFromUpright({a.x, a.y}, StatusBar::orientation());
+        a.x = t.x;
+        a.y = t.y;
     }
     a.timestamp = now;
     return a;

@@ -29,7 +29,9 @@ enum class TiltKey { Left, Right, Up, Down };
 // every update interval on the main run loop. Samples come from a script
 // when one tilts, else a controller's motion sensor, else the sum of the
 // controller's left stick and the arrow keys (held keys ramp to 0.6 g and
-// back to rest when released).
+// back to rest when released). Keys and controllers tilt the picture as the
+// player sees it, turned with a landscape interface; a script gives what the
+// device itself reports.
 class Accelerometer {
 public:
     static Accelerometer& sharedAccelerometer();

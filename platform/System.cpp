@@ -6,6 +6,7 @@ namespace {
 std::string version = "3.1";
 int statusBarOrientation = 1;
 bool statusBarHidden = false;
+std::function<void(int)> orientationObserver;
 } // namespace
 
 std::string systemVersion() {
@@ -19,7 +20,12 @@ int StatusBar::orientation() {
     return statusBarOrientation;
 }
 void StatusBar::setOrientation(int orientation, bool) {
+    if (orientation == statusBarOrientation) return;
     statusBarOrientation = orientation;
+    if (orientationObserver) orientationObserver(orientation);
+}
+void StatusBar::setOrientationObserver(std::function<void(int)> observer) {
+    orientationObserver = std::move(observer);
 }
 Rect StatusBar::frame() {
     return Rect();

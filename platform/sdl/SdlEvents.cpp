@@ -6,6 +6,7 @@
 #include "platform/Options.h"
 #include "platform/TouchInput.h"
 #include "platform/Window.h"
+#include "platform/sdl/SdlWindow.h"
 
 #include <algorithm>
 #include <cctype>
@@ -109,6 +110,8 @@ bool SdlEventSource::handle(const SDL_Event& e) {
     case SDL_WINDOWEVENT:
         if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) Application::shared().setActive(true);
         if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) Application::shared().setActive(false);
+        if (e.window.event == SDL_WINDOWEVENT_DISPLAY_CHANGED)
+            if (auto* w = dynamic_cast<SdlWindow*>(window)) w->matchSwapToDisplay();
         return true;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:

@@ -1,6 +1,8 @@
 #include "platform/sdl/SdlWindow.h"
 
+#include "platform/InterfaceOrientation.h"
 #include "platform/Options.h"
+#include "platform/System.h"
 #include "platform/ui/Animator.h"
 #include "support/Log.h"
 
@@ -57,6 +59,24 @@ float chooseScale(Rect frame) {
         return 1;
     float fit = std::min(usable.w * 0.9f / frame.size.width, usable.h * 0.9f / frame.size.height);
     return std::max(1.0f, std::floor(fit));
+}
+
+// The picture as the player sees it: turned upright in a landscape interface.
+Image turnedUpright(Image portrait, int orientation) {
+    if (!isLandscapeInterface(orientation)) return portrait;
+    Size from(float(portrait.width), float(portrait.height));
+    Image upright;
+    upright.width = portrait.height;
+    upright.height = portrait.width;
+    upright.rgba.resize(portrait.rgba.size());
+    for (int y = 0; y < upright.height; ++y)
+        for (int x = 0; x < upright.width; ++x) {
+            Point p = portraitPointFromUpright(Point(x + 0.5f, y + 0.5f), from, orientation);
+            size_t src = (size_t(p.y) * size_t(portrait.width) + size_t(p.x)) * 4;
+            size_t dst = (size_t(y) * size_t(upright.width) + size_t(x)) * 4;
+            std::copy_n(portrait.rgba.begin() + long(src), 4, upright.rgba.begin() + long(dst));
+        }
+    return upright;
 }
 } // namespace
 
@@ -122,10 +142,12 @@ Ref<Window> SdlWindow::create(Rect frame) {
         ccLog("Window: the GL driver has no framebuffer objects");
         return nullptr;
     }
-    // Swap with the display's refresh where the driver can; headless there
-    // is no display to wait for.
-    SDL_GL_SetSwapInterval(options().headless ? 0 : 1);
+    made->matchSwapToDisplay();
     mainWindow = made.get();
+    made->followOrientation();
+    StatusBar::setOrientationObserver([](int) {
+        if (auto* w = dynamic_cast<SdlWindow*>(mainWindow)) w->followOrientation();
+    });
     return made;
 }
 
@@ -134,7 +156,10 @@ SdlWindow::SdlWindow(Rect frame, SDL_Window* window, void* context, float scale)
       baseScale_(scale) {}
 
 SdlWindow::~SdlWindow() {
-    if (mainWindow == this) mainWindow = nullptr;
+    if (mainWindow == this) {
+        mainWindow = nullptr;
+        StatusBar::setOrientationObserver(nullptr);
+    }
     stopRefreshing();
     // Views that draw with the window's context let go of it first.
     while (!subviews().empty())
@@ -146,26 +171,70 @@ SdlWindow::~SdlWindow() {
     SDL_DestroyWindow(window_);
 }
 
+int swapIntervalFor(int refreshHz, bool headless) {
+    // Frames are paced by the run loop at 60 a second. Waiting for the
+    // display's refresh only avoids tearing when the display is at least as
+    // fast: a slower one would slow the game down (its per-frame rules
+    // with it). Headless there is no display to wait for; an unknown rate
+    // is taken to be a usual one.
+    if (headless) return 0;
+    return refreshHz == 0 || refreshHz >= kMinimumSyncedRefresh ? 1 : 0;
+}
+
+void SdlWindow::matchSwapToDisplay() {
+    SDL_DisplayMode mode{};
+    int hz = SDL_GetWindowDisplayMode(window_, &mode) == 0 ? mode.refresh_rate : 0;
+    SDL_GL_SetSwapInterval(swapIntervalFor(hz, options().headless));
+}
+
 void SdlWindow::makeKeyAndVisible() {
     SDL_ShowWindow(window_);
     if (options().fullscreen) setFullscreen(true);
 }
 
+Size SdlWindow::shownSize(int orientation) const {
+    return uprightSize(frame().size, orientation);
+}
+
+void SdlWindow::followOrientation() {
+    int now = StatusBar::orientation();
+    bool turned = isLandscapeInterface(now) != isLandscapeInterface(windowOrientation_);
+    windowOrientation_ = now;
+    if (!turned) return;
+    // Turned: the window turns with the picture (in full screen the picture
+    // is letterboxed instead).
+    Size s = shownSize(windowOrientation_);
+    SDL_SetWindowMinimumSize(window_, int(s.width / 2), int(s.height / 2));
+    if (!fullscreen_) fitWindowToPicture();
+}
+
+void SdlWindow::fitWindowToPicture() {
+    // The long side stays as long as it was.
+    int w = 0, h = 0;
+    SDL_GetWindowSize(window_, &w, &h);
+    Size s = shownSize(windowOrientation_);
+    float k = float(std::max(w, h)) / std::max(s.width, s.height);
+    SDL_SetWindowSize(window_, int(std::lround(s.width * k)), int(std::lround(s.height * k)));
+}
+
 float SdlWindow::scale() const {
     int w = 0, h = 0;
     SDL_GL_GetDrawableSize(window_, &w, &h);
-    Size s = frame().size;
+    Size s = shownSize(windowOrientation_);
     if (s.width <= 0 || s.height <= 0 || w <= 0 || h <= 0) return baseScale_;
     return std::min(w / s.width, h / s.height);
 }
 
 void SdlWindow::setFullscreen(bool on) {
-    if (SDL_SetWindowFullscreen(window_, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) == 0)
-        fullscreen_ = on;
+    if (SDL_SetWindowFullscreen(window_, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) return;
+    fullscreen_ = on;
+    // The interface may have turned while in full screen.
+    if (!on) fitWindowToPicture();
 }
 
-void SdlWindow::contentRect(int dw, int dh, float& x, float& y, float& w, float& h) const {
-    Size s = frame().size;
+void SdlWindow::contentRect(int dw, int dh, int orientation, float& x, float& y, float& w,
+                            float& h) const {
+    Size s = shownSize(orientation);
     float k = std::min(dw / s.width, dh / s.height);
     // Whole multiples keep pixels crisp; the rest of the window stays black.
     if (k >= 1) k = std::floor(k + 1e-4f);
@@ -186,9 +255,10 @@ Point SdlWindow::pointFromPixel(float px, float py) const {
         py *= float(dh) / float(wh);
     }
     float x, y, w, h;
-    contentRect(dw, dh, x, y, w, h);
-    Size s = frame().size;
-    return Point((px - x) * s.width / w, (py - y) * s.height / h);
+    contentRect(dw, dh, windowOrientation_, x, y, w, h);
+    Size s = shownSize(windowOrientation_);
+    Point upright((px - x) * s.width / w, (py - y) * s.height / h);
+    return portraitPointFromUpright(upright, frame().size, windowOrientation_);
 }
 
 void SdlWindow::forgetSurface(const GLSurface* surface) {
@@ -269,6 +339,7 @@ private:
 void SdlWindow::present(View* view, const GLSurface& surface) {
     lastSurface_ = &surface;
     lastSurfaceView_ = view;
+    shownOrientation_ = windowOrientation_;
     show();
 }
 
@@ -276,14 +347,24 @@ void SdlWindow::composite() {
     show();
 }
 
-void SdlWindow::blit(GLuint texture, float x0, float y0, float x1, float y1, bool crisp) {
+void SdlWindow::blit(GLuint texture, Rect rect, float cx, float cy, float k, int dh, bool crisp) {
+    // The rectangle's corners in drawable pixels, GL orientation (y up), in
+    // the order bottom-left, bottom-right, top-left, top-right of the
+    // picture; turned as the player sees it.
+    const Point corners[] = {Point(rect.minX(), rect.maxY()), Point(rect.maxX(), rect.maxY()),
+                             Point(rect.minX(), rect.minY()), Point(rect.maxX(), rect.minY())};
+    GLfloat vertices[8];
+    for (int i = 0; i < 4; ++i) {
+        Point u = uprightPointFromPortrait(corners[i], frame().size, shownOrientation_);
+        vertices[2 * i] = cx + u.x * k;
+        vertices[2 * i + 1] = float(dh) - (cy + u.y * k);
+    }
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, texture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, crisp ? GL_NEAREST : GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, crisp ? GL_NEAREST : GL_LINEAR);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
     glColor4f(1, 1, 1, 1);
-    const GLfloat vertices[] = {x0, y0, x1, y0, x0, y1, x1, y1};
     const GLfloat texCoords[] = {0, 0, 1, 0, 0, 1, 1, 1};
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
@@ -301,17 +382,19 @@ void SdlWindow::show() {
         int dw = 0, dh = 0;
         SDL_GL_GetDrawableSize(window_, &dw, &dh);
         float cx, cy, cw, ch;
-        contentRect(dw, dh, cx, cy, cw, ch);
-        float k = cw / frame().size.width;
+        contentRect(dw, dh, shownOrientation_, cx, cy, cw, ch);
+        float k = cw / shownSize(shownOrientation_).width;
         bool crisp = std::fabs(k - std::round(k)) < 1e-4f;
+        // The window's portrait picture, in pixels.
+        Size s = frame().size;
+        int pw = int(std::lround(s.width * k)), ph = int(std::lround(s.height * k));
 
         // Without views to show, the GL picture goes straight to the screen.
         const GLSurface* picture = nullptr;
         composedLast_ = !lastSurface_ || !Compositor::showsOnlyGLView(this, lastSurfaceView_);
         if (composedLast_) {
             if (!compositor_) compositor_ = std::make_unique<Compositor>();
-            picture = compositor_->compose(this, lastSurfaceView_, lastSurface_,
-                                           int(std::lround(cw)), int(std::lround(ch)), k);
+            picture = compositor_->compose(this, lastSurfaceView_, lastSurface_, pw, ph, k);
         }
 
         bindWindowFramebuffer();
@@ -323,17 +406,12 @@ void SdlWindow::show() {
         glOrthof(0, float(dw), 0, float(dh), -1, 1);
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
-        float yTop = float(dh) - cy;
         if (picture) {
-            blit(picture->colorBuffer(), cx, yTop - ch, cx + cw, yTop, true);
+            blit(picture->colorBuffer(), Rect(Point(), s), cx, cy, k, dh, true);
         } else if (lastSurface_) {
-            // The view's rectangle in drawable pixels, GL orientation (y up).
             Point origin = lastSurfaceView_ ? lastSurfaceView_->originInWindow() : Point();
-            float x0 = cx + origin.x * k;
-            float x1 = x0 + float(lastSurface_->width()) * k;
-            float y1 = yTop - origin.y * k;
-            float y0 = y1 - float(lastSurface_->height()) * k;
-            blit(lastSurface_->colorBuffer(), x0, y0, x1, y1, crisp);
+            Size size(float(lastSurface_->width()), float(lastSurface_->height()));
+            blit(lastSurface_->colorBuffer(), Rect(origin, size), cx, cy, k, dh, crisp);
         }
         SDL_GL_SwapWindow(window_);
     }
@@ -350,11 +428,16 @@ Ref<Object> SdlWindow::snapshot(View* view) {
     int dw = 0, dh = 0;
     SDL_GL_GetDrawableSize(window_, &dw, &dh);
     float cx, cy, cw, ch;
-    contentRect(dw, dh, cx, cy, cw, ch);
-    return compositor_->snapshot(view, lastSurfaceView_, lastSurface_, cw / frame().size.width);
+    contentRect(dw, dh, shownOrientation_, cx, cy, cw, ch);
+    return compositor_->snapshot(view, lastSurfaceView_, lastSurface_,
+                                 cw / shownSize(shownOrientation_).width);
 }
 
 Image SdlWindow::lastFrame() {
+    return turnedUpright(portraitFrame(), shownOrientation_);
+}
+
+Image SdlWindow::portraitFrame() {
     Image image;
     if (composedLast_ && compositor_ && compositor_->picture()) {
         context_->makeCurrent();

@@ -25,6 +25,8 @@ void EngineTest::TearDown() {
     TouchDispatcher::sharedDispatcher().removeAllDelegates();
     TouchDispatcher::sharedDispatcher().setDispatchEvents(true);
     platform::Accelerometer::sharedAccelerometer().reset();
+    // A screen left in landscape would turn the shared window for the next test.
+    platform::StatusBar::setOrientation(1, false);
     platform::RunLoop::main().reset();
     platform::RunLoop::main().setVirtualClock(nullptr);
     platform::setClock(nullptr);

@@ -1,4 +1,6 @@
 // Frames drawn by the director into the headless window, read back.
+#include "platform/InterfaceOrientation.h"
+#include "platform/System.h"
 #include "tests/engine/EngineTestSupport.h"
 
 using test::at;
@@ -70,10 +72,12 @@ TEST_F(PictureTest, LandscapeTurnsThePicture) {
     auto bar = ColorLayer::layerWithColor(ccc4(255, 255, 0, 255), 100, 50);
     scene->addChild(bar.get());
     platform::Image img = draw(scene.get());
-    // Scene point (x, y) shows at view point (y, x).
-    EXPECT_TRUE(near(at(img, 25, 60), 255, 255, 0));
-    EXPECT_TRUE(near(at(img, 75, 25), 0, 0, 0));
-    EXPECT_TRUE(near(at(img, 25, 150), 0, 0, 0));
+    // The window shows the turned picture upright, 480 x 320: scene point
+    // (x, y) at (x, 320 - y) from the top-left.
+    ASSERT_EQ(img.width, 480);
+    EXPECT_TRUE(near(at(img, 60, 295), 255, 255, 0));
+    EXPECT_TRUE(near(at(img, 25, 245), 0, 0, 0));
+    EXPECT_TRUE(near(at(img, 150, 295), 0, 0, 0));
     Director::sharedDirector().setDeviceOrientation(CCDeviceOrientationPortrait);
 }
 
@@ -98,8 +102,14 @@ TEST_F(PictureTest, UpsideDownAndLandscapeRightMapTouchesToWhatIsDrawnThere) {
         marker->setPosition(Point(c.scene.x - 10, c.scene.y - 5));
         scene->addChild(marker.get());
         platform::Image img = draw(scene.get());
-        EXPECT_TRUE(near(at(img, int(c.view.x), int(c.view.y)), 255, 255, 0));
-        EXPECT_TRUE(near(at(img, int(c.elsewhere.x), int(c.elsewhere.y)), 0, 0, 0));
+        // Where the window shows a view point (turned upright in landscape).
+        auto seen = [&](Point view) {
+            Point p = platform::uprightPointFromPortrait(view, Size(320, 480),
+                                                         platform::StatusBar::orientation());
+            return at(img, int(p.x), int(p.y));
+        };
+        EXPECT_TRUE(near(seen(c.view), 255, 255, 0));
+        EXPECT_TRUE(near(seen(c.elsewhere), 0, 0, 0));
         d.end();
         attach();
     }
