@@ -468,6 +468,7 @@ void Director::mainLoop() {
         scene->visit();
     }
     if (drawAfterSceneHook()) drawAfterSceneHook()();
+    platform::GLState::current().restoreDefaults();
     glPopMatrix();
 
     if (openGLView_) openGLView_->swapBuffers();

@@ -115,6 +115,18 @@ void GLState::invalidate() {
         colorKnown_ = arrayBufferKnown_ = elementBufferKnown_ = texEnvModeKnown_ = false;
 }
 
+void GLState::restoreDefaults() {
+    setArrays(0);
+    setTexturing(false);
+    setPointSprites(false);
+    bindTexture(0);
+    bindArrayBuffer(0);
+    bindElementArrayBuffer(0);
+    setBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    setColor(255, 255, 255, 255);
+    setTexEnvMode(GL_MODULATE);
+}
+
 void GLState::deleteTextures(GLsizei n, const GLuint* names) {
     glDeleteTextures(n, names);
     deletions.fetch_add(1, std::memory_order_release);

@@ -16,8 +16,10 @@ namespace platform {
 //
 // What is not known yet (after invalidate(), or after GL objects were deleted
 // anywhere) is set unconditionally the next time. Code that changes these
-// states behind the cache's back calls invalidate() afterwards; the director
-// does at the start of every frame.
+// states behind the cache's back calls invalidate() afterwards, and
+// restoreDefaults() first if it expects the defaults. The director forgets
+// everything at the start of a frame and puts the defaults back at its end,
+// so that outside a frame the state is what it always was.
 class GLState {
 public:
     // Client-side arrays, as a mask.
@@ -54,6 +56,10 @@ public:
 
     // Forgets everything: the next request of each state is issued.
     void invalidate();
+    // The drawing defaults: every array, texturing and point sprites off,
+    // no texture or buffer bound, blend (one, one minus source alpha),
+    // opaque white, modulate.
+    void restoreDefaults();
 
     // Deleting textures or buffers unbinds them in the current context and
     // frees their names for reuse in every context sharing them: these tell
