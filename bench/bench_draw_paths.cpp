@@ -1,16 +1,20 @@
-// N bouncing, turning, alpha-blended sprites per frame, three ways, in one
+// N bouncing, turning, alpha-blended sprites per frame, several ways, in one
 // run: raw GL ES 1.1 with every quad in one draw (the floor: what any engine
 // on this driver must pay), the engine's batched path (AtlasSprites of one
-// AtlasSpriteManager) and its unbatched path (N separate Sprite nodes, one
-// picture shared, and four pictures in turn). Each frame is cleared, drawn
-// and finished (glFinish), so the rasteriser's work counts.
+// AtlasSpriteManager), its unbatched path (N separate Sprite nodes, one
+// picture shared, and four pictures in turn), and raw GL with one draw per
+// sprite (the floor of separate draws, one picture and four in turn). Each
+// frame is cleared, drawn and finished (glFinish), so the rasteriser's work
+// counts.
 //
 // The paths run in interleaved rounds; the counters are medians over the
 // rounds, so a change in the machine's load hits every path alike:
 //   *_ms      wall time per frame
 //   *_cpu_ms  process CPU time per frame (the rasteriser's threads included),
 //             steadier than wall time on a loaded machine
-//   atlas_x   batched / floor;  sprites_x, sprites4_x  unbatched / batched
+//   atlas_x   batched / floor;  sprites_x, sprites4_x  unbatched / batched;
+//   each_x, each4_x  unbatched / raw separate draws of the same pictures
+//             (ratios of the same round, median; *_cpu_x the same in CPU time)
 //   *_allocs  heap allocations (operator new) per frame in steady state
 #include "engine/Node.h"
 #include "platform/GLState.h"
@@ -152,6 +156,44 @@ private:
     std::vector<GLushort> indices_;
 };
 
+// The floor of separate draws: one matrix and one draw per sprite, and only
+// the calls that change something (the pictures in turn).
+class RawEach {
+public:
+    RawEach(int n, int size, std::vector<Texture2D*> textures)
+        : motion_(n), textures_(std::move(textures)) {
+        const float h = float(size) / 2;
+        const GLfloat v[] = {-h, -h, h, -h, -h, h, h, h};
+        std::copy(std::begin(v), std::end(v), vertices_);
+    }
+    void frame() {
+        motion_.step();
+        glEnableClientState(GL_VERTEX_ARRAY);
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        glEnable(GL_TEXTURE_2D);
+        glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+        glColor4ub(255, 255, 255, 255);
+        static const GLfloat coordinates[] = {0, 1, 1, 1, 0, 0, 1, 0};
+        for (size_t i = 0; i < motion_.x.size(); ++i) {
+            if (textures_.size() > 1 || i == 0)
+                glBindTexture(GL_TEXTURE_2D, textures_[i % textures_.size()]->name());
+            glPushMatrix();
+            glTranslatef(motion_.x[i], motion_.y[i], 0);
+            glRotatef(-motion_.angle[i], 0, 0, 1);
+            glVertexPointer(2, GL_FLOAT, 0, vertices_);
+            glTexCoordPointer(2, GL_FLOAT, 0, coordinates);
+            glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+            glPopMatrix();
+        }
+        platform::GLState::current().invalidate();
+    }
+
+private:
+    Motion motion_;
+    std::vector<Texture2D*> textures_;
+    GLfloat vertices_[8];
+};
+
 // The engine's paths: the sprites moved through the public node API, the
 // tree drawn by a visit, as the director does.
 template <class SpriteType>
@@ -228,6 +270,9 @@ void BM_DrawPaths(benchmark::State& state) {
     glClearColor(0, 0, 0, 1);
 
     RawFloor raw(n, size, textures[0].get());
+    RawEach each(n, size, {textures[0].get()});
+    RawEach each4(n, size, {textures[0].get(), textures[1].get(), textures[2].get(),
+                            textures[3].get()});
 
     auto manager = AtlasSpriteManager::spriteManagerWithTexture(textures[0].get(), unsigned(n));
     std::vector<AtlasSprite*> atlasSprites;
@@ -253,9 +298,11 @@ void BM_DrawPaths(benchmark::State& state) {
     Path paths[] = {{"floor", [&] { raw.frame(); }, {}, {}, {}},
                     {"atlas", [&] { atlas.frame(); }, {}, {}, {}},
                     {"sprites", [&] { sprites.frame(); }, {}, {}, {}},
-                    {"sprites4", [&] { sprites4.frame(); }, {}, {}, {}}};
+                    {"sprites4", [&] { sprites4.frame(); }, {}, {}, {}},
+                    {"each", [&] { each.frame(); }, {}, {}, {}},
+                    {"each4", [&] { each4.frame(); }, {}, {}, {}}};
 
-    void (*const frames[])(Path&) = {frame<0>, frame<1>, frame<2>, frame<3>};
+    void (*const frames[])(Path&) = {frame<0>, frame<1>, frame<2>, frame<3>, frame<4>, frame<5>};
     static_assert(std::size(frames) == std::size(paths));
     for (auto _ : state) {
         for (size_t i = 0; i < std::size(paths); ++i)
@@ -281,10 +328,21 @@ void BM_DrawPaths(benchmark::State& state) {
         state.counters[std::string(p.name) + "_cpu_ms"] = median(p.cpu);
         state.counters[std::string(p.name) + "_allocs"] = median(p.allocs);
     }
-    auto ms = [&](int i) { return median(paths[i].wall); };
-    state.counters["atlas_x"] = ms(1) / ms(0);
-    state.counters["sprites_x"] = ms(2) / ms(1);
-    state.counters["sprites4_x"] = ms(3) / ms(1);
+    // Ratios within each round (the same load on both sides), then the median.
+    auto ratio = [&](const char* name, size_t a, size_t b) {
+        std::vector<double> wall, cpu;
+        for (size_t r = 0; r < paths[a].wall.size(); ++r) {
+            wall.push_back(paths[a].wall[r] / paths[b].wall[r]);
+            cpu.push_back(paths[a].cpu[r] / paths[b].cpu[r]);
+        }
+        state.counters[std::string(name) + "_x"] = median(wall);
+        state.counters[std::string(name) + "_cpu_x"] = median(cpu);
+    };
+    ratio("atlas", 1, 0);
+    ratio("sprites", 2, 1);
+    ratio("sprites4", 3, 1);
+    ratio("each", 2, 4);
+    ratio("each4", 3, 5);
     state.SetLabel(reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
 }
 BENCHMARK(BM_DrawPaths)
