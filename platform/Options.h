@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -22,12 +23,17 @@ struct Options {
     std::string start;               // a named screen to open after start-up
     bool autoplay = false;           // game screens play by themselves
     std::string tour;                // the game shows itself: "full" or "short"
+    std::string adServer;            // the ad server (http or https); empty: the house ads
+    bool noAds = false;              // no ad strip at all
     bool help = false;
 };
 
 // Parses the command line. On a problem returns false and sets `error` to
 // one line naming it.
 bool parseOptions(int argc, const char* const* argv, Options& out, std::string& error);
+
+// Whether `url` can name an ad server: http or https, with a host.
+bool isAdServerURL(std::string_view url);
 
 // The --help text.
 std::string usage();

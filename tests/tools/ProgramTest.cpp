@@ -95,6 +95,9 @@ TEST(Program, BadInputEndsWithOneLineAndNonZeroExit) {
         {"--bogus", "nebulark: unknown option '--bogus' (see --help)\n"},
         {"--script " + dir.file("missing.txt"),
          "nebulark: cannot read script file '" + dir.file("missing.txt") + "'\n"},
+        {"--ad-server file:///etc/passwd",
+         "nebulark: option --ad-server: expected an http:// or https:// URL, got "
+         "'file:///etc/passwd'\n"},
         {"--start nowhere",
          "nebulark: unknown screen 'nowhere' (known: " + startScreenNames() + ")\n"},
         {"--headless --documents /proc/forbidden",
@@ -117,7 +120,7 @@ TEST(Program, HelpListsEveryOption) {
     EXPECT_EQ(r.code, 0);
     for (const char* option : {"--headless", "--scale", "--fullscreen", "--frames", "--fixed-dt",
                                "--screenshot", "--script", "--documents", "--resources", "--seed",
-                               "--demo", "--start", "--autoplay", "--help",
-                               "screens for --start: menu"})
+                               "--demo", "--start", "--autoplay", "--ad-server", "--no-ads",
+                               "--help", "screens for --start: menu"})
         EXPECT_NE(r.output.find(option), std::string::npos) << option;
 }

@@ -1,5 +1,6 @@
 // The program's entry: reads the command line and hands control to the
 // platform's application loop, with the game (or a demo) as its delegate.
+#include "ads/AdSettings.h"
 #include "game/NebularkAppDelegate.h"
 #include "game/StartScreens.h"
 #include "platform/Application.h"
@@ -56,7 +57,27 @@ private:
     std::string dir_;
 };
 
+// Where the ad strip gets its ads: the house ads unless a server is named.
+bool setUpAds(const platform::Options& options) {
+    AdSettings& ads = AdSettings::shared();
+    ads.enabled = !options.noAds;
+    ads.serverURL = options.adServer;
+    const char* env = std::getenv("NEBULARK_AD_SERVER");
+    if (ads.serverURL.empty() && env && *env) {
+        if (!platform::isAdServerURL(env)) {
+            std::fprintf(stderr,
+                         "nebulark: NEBULARK_AD_SERVER: expected an http:// or https:// URL, "
+                         "got '%s'\n",
+                         env);
+            return false;
+        }
+        ads.serverURL = env;
+    }
+    return true;
+}
+
 int runGame(platform::Options options) {
+    if (!setUpAds(options)) return 2;
     Ref<NebularkAppDelegate> game = make<NebularkAppDelegate>();
     if (!options.tour.empty()) {
         Tour::Length length = Tour::Length::Full;
