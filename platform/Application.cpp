@@ -11,6 +11,7 @@
 #include "platform/TouchInput.h"
 #include "platform/Window.h"
 #include "platform/sdl/SdlEvents.h"
+#include "platform/ui/Animator.h"
 #include "support/Log.h"
 
 #include <cmath>
@@ -106,6 +107,10 @@ int Application::run(const Options& opts, ApplicationDelegate& delegate) {
     }
     if (!terminating_) loop.run();
 
+    // A view animation still running (a screen flipping in as the window
+    // closes) would keep what its completion holds, the delegate among
+    // them, until the process exits, when what they use is gone.
+    Animator::shared().reset();
     loop.setEventSource(nullptr);
     loop.setVirtualClock(nullptr);
     if (clock().monotonic() == fixedClock.monotonic()) setClock(nullptr);

@@ -70,6 +70,14 @@ TEST(Program, StartUpClearsWhatAKilledRunLeftOfAnUnfinishedSave) {
     EXPECT_FALSE(std::filesystem::exists(leftover));
 }
 
+TEST(Program, QuittingWhileAScreenFlipsInEndsCleanly) {
+    test::TempDir dir;
+    // High Scores tapped, and the window closed while it turns in.
+    test::writeText(dir.file("s.txt"), "230 touch down 160 240\n232 touch up 160 240\n240 quit\n");
+    Result r = run("--headless --fixed-dt 0.0166667 --script " + dir.file("s.txt"), dir);
+    EXPECT_EQ(r.code, 0) << r.output;
+}
+
 TEST(Program, ScaleAppliesToHeadlessScreenshots) {
     test::TempDir dir;
     Result r = run("--headless --scale 2 --frames 2 --screenshot " + dir.file("x.png"), dir);
