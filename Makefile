@@ -13,14 +13,19 @@ else
 RUN_ARGS ?=
 endif
 
-.PHONY: run test deps
+# Where `make install` puts the game (DESTDIR is honoured as well).
+PREFIX ?= /usr/local
+
+.PHONY: run test deps release install package screenshot
 
 deps:
 	@scripts/install-deps
 
-run: deps
+release: deps
 	@cmake -S . -B $(BUILD) -G $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 		-DNEBULARK_TESTS=OFF -DNEBULARK_BENCH=OFF >/dev/null
+
+run: release
 	@cmake --build $(BUILD) -j $(JOBS) --target nebulark
 	@mkdir -p out
 # The contact sheet of the generated art: out/resources.png.
@@ -33,3 +38,23 @@ test: deps
 		-DNEBULARK_SANITIZE=ON -DNEBULARK_BENCH=OFF >/dev/null
 	@cmake --build $(BUILD_TEST) -j $(JOBS)
 	@cd $(BUILD_TEST) && ctest --output-on-failure -j $(JOBS)
+
+# The program, its resources, desktop entry, icons, metadata and manual page.
+install: release
+	@cmake --build $(BUILD) -j $(JOBS)
+	cmake --install $(BUILD) --prefix $(PREFIX) --strip
+
+# A Debian package of the same, in out/ (apt install ./out/nebulark-skirmage_*.deb).
+package: release
+	@cmake --build $(BUILD) -j $(JOBS)
+	@rm -rf $(BUILD)/package
+	@cd $(BUILD) && cpack -B package >/dev/null
+	@mkdir -p out && cp $(BUILD)/package/*.deb out/
+	@cd $(BUILD)/package && ls *.deb | sed 's|^|out/|'
+
+# The desktop metadata's screenshot: the main menu at twice the size.
+screenshot: release
+	@cmake --build $(BUILD) -j $(JOBS) --target nebulark
+	@docs=$$(mktemp -d) && $(BUILD)/nebulark --headless --scale 2 --seed 1 --fixed-dt 0.0166667 \
+		--start menu --frames 30 --documents $$docs --screenshot dist/screenshots/main-menu.png; \
+		status=$$?; rm -rf $$docs; exit $$status

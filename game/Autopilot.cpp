@@ -5,9 +5,11 @@
 #include "platform/Application.h"
 #include "platform/Clock.h"
 #include "platform/InterfaceOrientation.h"
+#include "platform/Keyboard.h"
 #include "platform/RunLoop.h"
 #include "platform/System.h"
 #include "platform/TouchInput.h"
+#include "platform/ui/AlertView.h"
 
 #include <algorithm>
 #include <cmath>
@@ -73,9 +75,30 @@ void Autopilot::step(double dt) {
     steer(dt);
 }
 
-bool Autopilot::answerAlert(double) {
-    // TODO(view kit): read and answer a game-over alert.
-    return false;
+// An alert is read for a moment, then answered with the keys: the first
+// button (play on), or the last (leave) once enough games are over.
+bool Autopilot::answerAlert(double dt) {
+    platform::AlertView* alert = platform::AlertView::visibleAlert();
+    if (!alert) {
+        answered_ = nullptr;
+        alertShownFor_ = 0;
+        return false;
+    }
+    liftAll();
+    if (alert == answered_) return true; // fading out
+    alertShownFor_ += dt;
+    if (alertShownFor_ < kReadingTime) return true;
+    answered_ = alert;
+    alertShownFor_ = 0;
+    ++gamesOver_;
+    auto& keyboard = platform::Keyboard::shared();
+    if (gamesBeforeLeaving > 0 && gamesOver_ >= gamesBeforeLeaving) {
+        const int last = alert->numberOfButtons() - 1;
+        for (int i = 0; i < alert->numberOfButtons() && alert->focusedButtonIndex() != last; ++i)
+            keyboard.keyDown("tab");
+    }
+    keyboard.keyDown("return");
+    return true;
 }
 
 float Autopilot::speed() const {
@@ -106,7 +129,7 @@ float Autopilot::danger(float x) const {
         } else {
             continue;
         }
-        if (leave < 0 || enter > kLookAhead) continue;
+        if (leave < 0 || enter > (t.shootable ? kShootableLookAhead : kLookAhead)) continue;
         enter = std::max(enter, 0.0f);
         const float reach = (t.size.width + s.shipSize.width) / 2 + kMargin;
         for (float when : {enter, (enter + leave) / 2, leave}) {

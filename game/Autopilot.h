@@ -21,6 +21,9 @@ struct PilotSight {
         Point position; // centre
         Point velocity;
         Size size;
+        // A threat the ship's shots destroy: one straight above is dealt
+        // with by shooting until it is close.
+        bool shootable = false;
     };
 
     Controls controls = Controls::Tilt;
@@ -99,8 +102,10 @@ public:
 
     // How fast a finger moves or tilt steers, points per second.
     static constexpr float kHandSpeed = 420;
-    // How far ahead threats are watched, seconds.
+    // How far ahead threats are watched, seconds; shootable ones only once
+    // they are this close, as shots would have met them before.
     static constexpr float kLookAhead = 1.2f;
+    static constexpr float kShootableLookAhead = 0.6f;
     // Room kept between the ship and a threat, points.
     static constexpr float kMargin = 8;
     // Seconds an alert is read before it is answered.
@@ -126,5 +131,6 @@ private:
     Point steerAt_;
     bool tilting_ = false;
     double alertShownFor_ = 0;
+    const void* answered_ = nullptr;
     int gamesOver_ = 0;
 };

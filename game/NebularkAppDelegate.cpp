@@ -3,7 +3,6 @@
 #include "ads/XWBannerManager.h"
 #include "engine/Director.h"
 #include "game/GameNotifications.h"
-#include "game/PlaceholderScreens.h"
 #include "game/SplashLayer.h"
 #include "platform/Clock.h"
 #include "platform/GL.h"
@@ -127,24 +126,25 @@ void NebularkAppDelegate::trackNotifications(platform::Notification* notificatio
     if (name == kSettingsNotification) {
         if (!canOpenNewWindow_) return;
         canOpenNewWindow_ = false;
-        set_ = makeSettingsScreen();
+        set_ = make<Settings>();
         showUIViewController(set_.get());
     } else if (name == kHighScoresNotification) {
         // One at a time: a second one would be left over the GL view for good.
         if (high12_) return;
-        high12_ = makeHighScoresScreen();
+        high12_ = make<High>();
         showUIViewController(high12_.get());
     } else if (name == kSettingsLeaveNotification) {
-        leave(set_);
+        Ref<Settings> screen = std::move(set_);
+        leave(screen.get());
     } else if (name == kRemoveHighScoresNotification) {
-        leave(high12_);
+        Ref<High> screen = std::move(high12_);
+        leave(screen.get());
     }
 }
 
-void NebularkAppDelegate::leave(Ref<platform::ViewController>& screen) {
+void NebularkAppDelegate::leave(platform::ViewController* screen) {
     Director::sharedDirector().replaceScene(HelloWorld::scene().get());
-    hideUIViewController(screen.get());
-    screen = nullptr;
+    hideUIViewController(screen);
 }
 
 void NebularkAppDelegate::beginFlip(const char* animationID, bool cache) {

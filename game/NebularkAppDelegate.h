@@ -7,6 +7,8 @@
 #include "platform/NotificationCenter.h"
 #include "platform/Window.h"
 #include "platform/ui/ViewController.h"
+#include "screens/High.h"
+#include "screens/Settings.h"
 
 #include <string>
 
@@ -57,22 +59,22 @@ public:
     void setCanOpenNewWindow(bool on) { canOpenNewWindow_ = on; }
     platform::NotificationCenter* notifyCenter() const { return notifyCenter_; }
     // The high-score and settings screens while they are up.
-    platform::ViewController* high12() const { return high12_.get(); }
-    void setHigh12(Ref<platform::ViewController> c) { high12_ = std::move(c); }
-    platform::ViewController* set() const { return set_.get(); }
-    void setSet(Ref<platform::ViewController> c) { set_ = std::move(c); }
+    High* high12() const { return high12_.get(); }
+    void setHigh12(Ref<High> c) { high12_ = std::move(c); }
+    Settings* set() const { return set_.get(); }
+    void setSet(Ref<Settings> c) { set_ = std::move(c); }
 
     static constexpr double kFlipSeconds = 0.5;
 
 private:
     // Takes a screen down and lands on a new main menu.
-    void leave(Ref<platform::ViewController>& screen);
+    void leave(platform::ViewController* screen);
     // Opens a view animation turning the GL view over from the left.
     void beginFlip(const char* animationID, bool cache);
 
     Ref<platform::Window> window_;
-    Ref<platform::ViewController> high12_;
-    Ref<platform::ViewController> set_;
+    Ref<High> high12_;
+    Ref<Settings> set_;
     bool canOpenNotif_ = false;
     bool canOpenNewWindow_ = true;
     platform::NotificationCenter* notifyCenter_ = nullptr;

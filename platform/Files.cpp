@@ -80,16 +80,26 @@ std::string documentPath(const std::string& name) {
     return (fs::path(documentsDirectory()) / name).string();
 }
 
+namespace {
+// A build tree keeps the resources beside the program; an installed program
+// finds them relative to its own directory, so that the installed tree can be
+// moved as a whole.
+std::string defaultResources() {
+    std::error_code ec;
+    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    if (ec) return "resources";
+    fs::path built = exe.parent_path() / "resources";
+    fs::path installed = (exe.parent_path() / NEBULARK_INSTALLED_RESOURCES).lexically_normal();
+    if (!fs::is_directory(built, ec) && fs::is_directory(installed, ec)) return installed.string();
+    return built.string();
+}
+} // namespace
+
 std::string resourceDirectory() {
     std::lock_guard lock(dirsMutex);
     if (resourcesDir.empty()) {
-        if (const char* env = std::getenv("NEBULARK_RESOURCES"); env && *env) {
-            resourcesDir = env;
-        } else {
-            std::error_code ec;
-            fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-            resourcesDir = ec ? "resources" : (exe.parent_path() / "resources").string();
-        }
+        const char* env = std::getenv("NEBULARK_RESOURCES");
+        resourcesDir = env && *env ? std::string(env) : defaultResources();
     }
     return resourcesDir;
 }

@@ -15,7 +15,9 @@ void setDocumentsDirectory(std::string dir);
 // Documents directory joined with `name`.
 std::string documentPath(const std::string& name);
 
-// The application bundle: where the build put the resources.
+// The application bundle: set by the program's options, else
+// $NEBULARK_RESOURCES, else "resources" beside the program (a build tree),
+// else the installed resources relative to the program's directory.
 std::string resourceDirectory();
 void setResourceDirectory(std::string dir);
 // Full path of "name.type" in the bundle, or empty when there is none.

@@ -7,6 +7,8 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <jpeglib.h>
 #include <new>
 #include <png.h>
 
@@ -30,6 +32,7 @@ struct PngReader {
     std::vector<uint8_t> pixels;
     std::vector<png_bytep> rows;
     int width = 0, height = 0, bitDepth = 8;
+    png_uint_32 maxSide = kMaxSide;
     bool alpha = false;
 };
 
@@ -62,7 +65,7 @@ bool decodePng(PngReader* r) {
         return false;
     }
     png_set_read_fn(png, r, readData);
-    png_set_user_limits(png, kMaxSide, kMaxSide);
+    png_set_user_limits(png, r->maxSide, r->maxSide);
     png_set_chunk_malloc_max(png, 8 << 20);
     png_read_info(png, info);
 
@@ -101,20 +104,121 @@ bool decodePng(PngReader* r) {
     return true;
 }
 
+struct JpegReader {
+    jpeg_error_mgr errors;
+    jpeg_progress_mgr progress;
+    jmp_buf jump;
+    int maxSide = int(kMaxSide);
+    char error[JMSG_LENGTH_MAX] = "";
+    std::vector<uint8_t> pixels;
+    int width = 0, height = 0;
+};
+
+void onJpegError(j_common_ptr info) {
+    auto* r = static_cast<JpegReader*>(info->client_data);
+    (*info->err->format_message)(info, r->error);
+    std::longjmp(r->jump, 1);
+}
+
+void onJpegMessage(j_common_ptr, int) {}
+
+// Progressive files of endless scans would keep the decoder busy for ever.
+void onJpegProgress(j_common_ptr info) {
+    auto* d = reinterpret_cast<j_decompress_ptr>(info);
+    if (d->is_decompressor && d->input_scan_number > 256) {
+        auto* r = static_cast<JpegReader*>(info->client_data);
+        std::snprintf(r->error, sizeof r->error, "too many scans");
+        std::longjmp(r->jump, 1);
+    }
+}
+
+// Runs libjpeg; only plain data lives in this frame across setjmp.
+bool decodeJpeg(JpegReader* r, const uint8_t* data, size_t size) {
+    jpeg_decompress_struct cinfo;
+    cinfo.client_data = r;
+    cinfo.err = jpeg_std_error(&r->errors);
+    r->errors.error_exit = onJpegError;
+    r->errors.emit_message = onJpegMessage;
+    if (setjmp(r->jump)) {
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    jpeg_create_decompress(&cinfo);
+    cinfo.client_data = r;
+    r->progress.progress_monitor = onJpegProgress;
+    cinfo.progress = &r->progress;
+    cinfo.mem->max_memory_to_use = long(256) << 20;
+    jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
+    jpeg_read_header(&cinfo, TRUE);
+    if (cinfo.image_width == 0 || cinfo.image_height == 0 ||
+        cinfo.image_width > unsigned(r->maxSide) || cinfo.image_height > unsigned(r->maxSide)) {
+        std::snprintf(r->error, sizeof r->error, "picture too large");
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    if (cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK) {
+        std::snprintf(r->error, sizeof r->error, "CMYK pictures are not supported");
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    cinfo.out_color_space = JCS_EXT_RGBA;
+    jpeg_start_decompress(&cinfo);
+    r->width = int(cinfo.output_width);
+    r->height = int(cinfo.output_height);
+    bool allocated = true;
+    try {
+        r->pixels.resize(size_t(r->width) * size_t(r->height) * 4);
+    } catch (const std::bad_alloc&) {
+        allocated = false;
+    }
+    if (!allocated) {
+        std::snprintf(r->error, sizeof r->error, "out of memory");
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    while (cinfo.output_scanline < cinfo.output_height) {
+        JSAMPROW row = r->pixels.data() + size_t(cinfo.output_scanline) * size_t(r->width) * 4;
+        jpeg_read_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    return true;
+}
+
+bool isJpeg(const uint8_t* data, size_t size) {
+    return size >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF;
+}
+
 uint8_t mul(uint8_t c, uint8_t a) {
     return uint8_t((unsigned(c) * a + 127) / 255);
 }
 
 } // namespace
 
-Ref<DecodedImage> DecodedImage::imageWithData(const uint8_t* data, size_t size) {
+Ref<DecodedImage> DecodedImage::imageWithData(const uint8_t* data, size_t size, int maxSide) {
+    maxSide = std::clamp(maxSide, 1, int(kMaxSide));
+    if (data && isJpeg(data, size)) {
+        auto reader = std::make_unique<JpegReader>();
+        reader->maxSide = maxSide;
+        if (!decodeJpeg(reader.get(), data, size)) {
+            ccLog("Image: cannot decode JPEG: %s", reader->error);
+            return nullptr;
+        }
+        auto image = make<DecodedImage>();
+        image->width_ = reader->width;
+        image->height_ = reader->height;
+        image->alpha_ = ImageAlpha::None;
+        image->pixels_ = std::move(reader->pixels);
+        return image;
+    }
     if (!data || size < 8 || png_sig_cmp(data, 0, 8) != 0) {
-        ccLog("Image: not a PNG");
+        ccLog("Image: not a PNG or JPEG");
         return nullptr;
     }
     PngReader reader;
     reader.data = data;
     reader.size = size;
+    reader.maxSide = png_uint_32(maxSide);
     if (!decodePng(&reader)) {
         ccLog("Image: cannot decode PNG: %s", reader.error[0] ? reader.error : "no memory");
         return nullptr;

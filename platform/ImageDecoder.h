@@ -26,11 +26,14 @@ enum class ImageBufferFormat {
 // top to bottom, with what the source file said about it.
 class DecodedImage : public Object {
 public:
-    // Decodes a PNG file or PNG bytes. Null, with a log line, when the data
-    // is not a PNG or is truncated or corrupt. Pictures with alpha come out
+    // Decodes a PNG or JPEG file or bytes. Null, with a log line, when the
+    // data is neither or is truncated or corrupt, or when a side of the
+    // picture is longer than `maxSide` pixels (pictures from outside the
+    // program get a small limit). Pictures with alpha come out
     // premultiplied, the way the application's bundled images always were.
     static Ref<DecodedImage> imageWithContentsOfFile(const std::string& path);
-    static Ref<DecodedImage> imageWithData(const uint8_t* data, size_t size);
+    static Ref<DecodedImage> imageWithData(const uint8_t* data, size_t size,
+                                           int maxSide = 16384);
     // A picture from RGBA bytes (width x height x 4) with the given alpha.
     static Ref<DecodedImage> imageWithRGBA(int width, int height, std::vector<uint8_t> rgba,
                                            ImageAlpha alpha, int bitsPerComponent = 8);

@@ -117,13 +117,20 @@ bool RunLoop::runPosted() {
 bool RunLoop::handleDue(double now) {
     bool handled = runPosted();
 
-    // Timers may add or invalidate timers while they run: walk a snapshot.
-    std::vector<Ref<RunLoopTimer>> due;
+    // Timers may add or invalidate timers while they run: walk a snapshot,
+    // kept between turns unless a timer runs the loop again inside.
+    std::vector<Ref<RunLoopTimer>> nested;
+    std::vector<Ref<RunLoopTimer>>& due = dueSnapshotInUse_ ? nested : dueSnapshot_;
+    const bool outermost = !dueSnapshotInUse_;
+    dueSnapshotInUse_ = true;
+    due.clear();
     for (auto& t : timers_)
         if (t->valid_ && t->fireAt_ <= now) due.push_back(t);
-    // Equal times fire in the order the timers were scheduled.
-    std::stable_sort(due.begin(), due.end(),
-                     [](const auto& a, const auto& b) { return a->fireAt_ < b->fireAt_; });
+    // By time; equal times fire in the order the timers were scheduled. Few
+    // are ever due at once: a stable insertion sort needs no scratch memory.
+    for (size_t i = 1; i < due.size(); ++i)
+        for (size_t j = i; j > 0 && due[j]->fireAt_ < due[j - 1]->fireAt_; --j)
+            std::swap(due[j], due[j - 1]);
     for (auto& t : due) {
         if (!t->valid_) continue;
         auto callback = t->callback_;
@@ -136,6 +143,8 @@ bool RunLoop::handleDue(double now) {
         handled = true;
         (*callback)();
     }
+    due.clear();
+    if (outermost) dueSnapshotInUse_ = false;
     std::erase_if(timers_, [](const auto& t) { return !t->valid_; });
 
     std::vector<Delayed> calls;

@@ -128,6 +128,8 @@ private:
     ManualClock* virtualClock_ = nullptr;
 
     std::vector<Ref<RunLoopTimer>> timers_;
+    std::vector<Ref<RunLoopTimer>> dueSnapshot_;
+    bool dueSnapshotInUse_ = false;
     std::vector<Ref<RunLoopTimer>> displayLinks_;
     std::vector<Ref<RunLoopTimer>> linkSnapshot_;
     bool linkSnapshotInUse_ = false;

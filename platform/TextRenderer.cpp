@@ -48,47 +48,6 @@ PangoFontMap* currentFontMap() {
     return fontMap;
 }
 
-// A layout of `text` in the font; owns what it made.
-class Layout {
-public:
-    Layout(PangoFontMap* map, const std::string& text, const std::string& fontName,
-           float fontSize) {
-        context_ = pango_font_map_create_context(map);
-        // Unhinted, grey-antialiased glyphs: measuring and drawing agree at
-        // every size.
-        cairo_font_options_t* options = cairo_font_options_create();
-        cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
-        cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
-        cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
-        pango_cairo_context_set_font_options(context_, options);
-        cairo_font_options_destroy(options);
-
-        layout_ = pango_layout_new(context_);
-        PangoFontDescription* font = pango_font_description_new();
-        pango_font_description_set_family(font, fontName.c_str());
-        pango_font_description_set_absolute_size(font, double(fontSize) * PANGO_SCALE);
-        pango_layout_set_font_description(layout_, font);
-        pango_font_description_free(font);
-
-        // Pango wants valid UTF-8; stray bytes become replacement marks.
-        gchar* valid = g_utf8_make_valid(text.c_str(), gssize(text.size()));
-        pango_layout_set_text(layout_, valid, -1);
-        g_free(valid);
-    }
-    ~Layout() {
-        g_object_unref(layout_);
-        g_object_unref(context_);
-    }
-    Layout(const Layout&) = delete;
-    Layout& operator=(const Layout&) = delete;
-
-    PangoLayout* get() const { return layout_; }
-
-private:
-    PangoContext* context_ = nullptr;
-    PangoLayout* layout_ = nullptr;
-};
-
 bool usableSize(float size) {
     return std::isfinite(size) && size > 0 && size < 4096;
 }
@@ -100,16 +59,50 @@ void withFontMap(const std::function<void(PangoFontMap*)>& use) {
     use(currentFontMap());
 }
 
+TextLayout::TextLayout(PangoFontMap* map, const std::string& text, const std::string& family,
+                       float size, bool bold, long maxChars) {
+    context_ = pango_font_map_create_context(map);
+    cairo_font_options_t* options = cairo_font_options_create();
+    cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
+    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
+    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
+    pango_cairo_context_set_font_options(context_, options);
+    cairo_font_options_destroy(options);
+
+    layout_ = pango_layout_new(context_);
+    PangoFontDescription* font = pango_font_description_new();
+    pango_font_description_set_family(font, family.c_str());
+    pango_font_description_set_absolute_size(font, double(size) * PANGO_SCALE);
+    if (bold) pango_font_description_set_weight(font, PANGO_WEIGHT_BOLD);
+    pango_layout_set_font_description(layout_, font);
+    pango_font_description_free(font);
+
+    gchar* valid = g_utf8_make_valid(text.c_str(), gssize(text.size()));
+    int bytes = -1;
+    if (maxChars > 0 && g_utf8_strlen(valid, -1) > maxChars)
+        bytes = int(g_utf8_offset_to_pointer(valid, maxChars) - valid);
+    pango_layout_set_text(layout_, valid, bytes);
+    g_free(valid);
+}
+
+TextLayout::~TextLayout() {
+    g_object_unref(layout_);
+    g_object_unref(context_);
+}
+
+Size TextLayout::size() const {
+    PangoRectangle logical{};
+    pango_layout_get_extents(layout_, nullptr, &logical);
+    return Size(std::ceil(float(logical.width) / PANGO_SCALE),
+                std::ceil(float(logical.height) / PANGO_SCALE));
+}
+
 Size measureText(const std::string& text, const std::string& fontName, float fontSize) {
     if (!usableSize(fontSize)) return {};
     std::lock_guard lock(fontMutex);
     PangoFontMap* map = currentFontMap();
     if (!map) return {};
-    Layout layout(map, text, fontName, fontSize);
-    PangoRectangle logical{};
-    pango_layout_get_extents(layout.get(), nullptr, &logical);
-    return Size(std::ceil(float(logical.width) / PANGO_SCALE),
-                std::ceil(float(logical.height) / PANGO_SCALE));
+    return TextLayout(map, text, fontName, fontSize).size();
 }
 
 bool drawText(const std::string& text, const std::string& fontName, float fontSize, Size rect,
@@ -142,7 +135,7 @@ bool drawText(const std::string& text, const std::string& fontName, float fontSi
     cairo_clip(cr);
     cairo_set_source_rgba(cr, 1, 1, 1, 1);
     {
-        Layout layout(map, text, fontName, fontSize);
+        TextLayout layout(map, text, fontName, fontSize);
         pango_layout_set_width(layout.get(),
                                int(std::clamp(rect.width, 0.0f, 65536.0f) * PANGO_SCALE));
         pango_layout_set_wrap(layout.get(), PANGO_WRAP_WORD_CHAR);
@@ -170,17 +163,14 @@ Size measureText(const std::string& text, const std::string& fontName, float fon
     std::lock_guard lock(fontMutex);
     PangoFontMap* map = currentFontMap();
     if (!map) return {};
-    Layout layout(map, text, fontName, fontSize);
+    TextLayout layout(map, text, fontName, fontSize);
     // Wrapped as drawText wraps it.
     pango_layout_set_width(layout.get(),
                            int(std::clamp(constraint.width, 0.0f, 65536.0f) * PANGO_SCALE));
     pango_layout_set_wrap(layout.get(), PANGO_WRAP_WORD_CHAR);
-    PangoRectangle logical{};
-    pango_layout_get_extents(layout.get(), nullptr, &logical);
-    return Size(std::clamp(std::ceil(float(logical.width) / PANGO_SCALE), 0.0f,
-                           std::max(0.0f, constraint.width)),
-                std::clamp(std::ceil(float(logical.height) / PANGO_SCALE), 0.0f,
-                           std::max(0.0f, constraint.height)));
+    Size size = layout.size();
+    return Size(std::clamp(size.width, 0.0f, std::max(0.0f, constraint.width)),
+                std::clamp(size.height, 0.0f, std::max(0.0f, constraint.height)));
 }
 
 } // namespace platform

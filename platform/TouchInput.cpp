@@ -65,6 +65,14 @@ void TouchInput::cancelled(int64_t finger) {
     a.view->touchesCancelled({a.touch}, event.get());
 }
 
+bool TouchInput::wheel(Point point, float dx, float dy) {
+    if (!root_) return false;
+    Ref<View> keep(root_->hitTest(point));
+    for (View* v = keep.get(); v; v = v->superview())
+        if (v->scrollWheel(dx, dy)) return true;
+    return false;
+}
+
 void TouchInput::cancelAll() {
     while (!active_.empty())
         cancelled(active_.begin()->first);

@@ -23,6 +23,9 @@ public:
     void ended(int64_t finger, Point point);
     void cancelled(int64_t finger);
     void cancelAll();
+    // The mouse wheel over `point`: offered to the view under it, then to
+    // its superviews, until one uses it.
+    bool wheel(Point point, float dx, float dy);
 
     View* root() const { return root_; }
     bool isDown(int64_t finger) const { return active_.count(finger) != 0; }

@@ -115,6 +115,10 @@ public:
     // through to what is beneath).
     virtual View* hitTest(Point point);
 
+    // The mouse wheel turned over the view (`dy` > 0: away from the user,
+    // in notches). True when the view used it; else its superview is asked.
+    virtual bool scrollWheel(float /*dx*/, float /*dy*/) { return false; }
+
     // Coordinates between this view and the window (or another view).
     Point convertPointToWindow(Point point) const;
     Point convertPointFromWindow(Point point) const;

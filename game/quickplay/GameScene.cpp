@@ -95,9 +95,9 @@ void show(BitmapFontAtlas* label, const char* format, int value) {
 } // namespace
 
 const GameScene::Difficulty GameScene::kDifficulties[3] = {
-    {"Easy", 25, 407, 5100, 130, 0.9996f, 2.0, 130, "key"},
-    {"Medium", 33, 355, 4800, 135, 0.9999f, 1.7, 135, "medium"},
-    {"Hard", 40, 270, 3600, 145, 0.9985f, 1.2, 140, "hard"},
+    {"Easy", 25, 407, 5100, 130, 0.9996f, 2.0, 130},
+    {"Medium", 33, 355, 4800, 135, 0.9999f, 1.7, 135},
+    {"Hard", 40, 270, 3600, 145, 0.9985f, 1.2, 140},
 };
 
 Ref<GameScene> GameScene::scene() { return node(); }
@@ -257,7 +257,7 @@ void GameScene::accelerometer(platform::Accelerometer*, const platform::Accelera
 }
 
 bool GameScene::ccTouchBegan(Touch* touch, Event*) {
-    if (isJoyStick && !hasTouch_) {
+    if (isJoyStick && bottom_ && !hasTouch_) {
         hasTouch_ = true;
         Point local = bottom_->convertTouchToNodeSpace(touch);
         Size s = bottom_->contentSize();
@@ -525,26 +525,23 @@ void GameScene::updateBullets(float dt) {
 void GameScene::enemyFires(AtlasSprite* enemy, const Rect& box) {
     const int t = enemy->tag();
     const float x = enemy->position().x;
-    auto shot = [&](Point at, int tag, float scale) {
-        Ref<AtlasSprite> bullet = makeSprite("bullet2.png");
+    auto shot = [&](Point at, int tag) {
+        AtlasSprite* bullet = addFalling(tag, at);
         bullet->setColor(ccc3(255, 0, 0));
-        bullet->setPosition(at);
-        if (scale != 1) bullet->setScale(scale);
-        atlas_->addChild(bullet.get(), 10, tag);
-        ccArrayAppendObjectWithResize(downArray_, bullet.get());
+        return bullet;
     };
     if (t == kBadShipTag) {
-        shot(Point(x, box.minY()), kEnemyShotTag, 1);
+        shot(Point(x, box.minY()), kEnemyShotTag);
     } else if (t == kCrazyShipTag) {
         // Two shots whose sides come from one toggle, which ends as it began.
         for (float side : {22.0f, 29.0f}) {
             float sx = hasShotBad_ ? x + side : x - side;
             hasShotBad_ = !hasShotBad_;
-            shot(Point(sx, box.minY() + 6), kCrazyShotTag, 1.29f);
+            shot(Point(sx, box.minY() + 6), kCrazyShotTag)->setScale(1.29f);
         }
     } else {
         float sx = platform::random() % 10 <= 3 ? x + 12 : x - 12;
-        shot(Point(sx, box.minY()), kEnemyShotTag, 1);
+        shot(Point(sx, box.minY()), kEnemyShotTag);
     }
 }
 
@@ -552,39 +549,31 @@ void GameScene::spawnPowerUp() {
     if (!canPowerUp || platform::random() % 60 > 16) return;
     canPowerUp = false;
     const int k = int(platform::random() % 3);
-    static constexpr const char* names[] = {"coin.png", "plus.png", "bomb2.png"};
-    static constexpr float scales[] = {1, 0.6f, 0.5f};
-    Ref<AtlasSprite> powerUp = makeSprite(names[k]);
-    if (scales[k] != 1) powerUp->setScale(scales[k]);
-    powerUp->setPosition(Point(float(platform::random() % 300 + 10), 490));
-    atlas_->addChild(powerUp.get(), 10, k);
-    ccArrayAppendObjectWithResize(downArray_, powerUp.get());
+    AtlasSprite* powerUp = addFalling(k, Point(float(platform::random() % 300 + 10), 490));
+    if (k == kPlusTag) powerUp->setScale(0.6f);
+    if (k == kBombTag) powerUp->setScale(0.5f);
 }
 
 void GameScene::spawnEnemy() {
-    Ref<AtlasSprite> enemy;
+    // Placed last: the random numbers are drawn in this order.
+    AtlasSprite* enemy;
     if (float(platform::random() % 101) < randNumb_) {
-        enemy = makeSprite("ship-crazy.png");
-        enemy->setTag(kCrazyShipTag);
+        enemy = addEnemy(kCrazyShipTag, Point());
         enemy->setScale(0.58f + 0.5f * unit());
         if (platform::random() % whatRand_ > 20) {
             const int tag = int(platform::random() % 50) + 1;
             addAsteroid(tag, Point(float(platform::random() % 320), 510));
         }
     } else if (platform::random() % 10 > 4) {
-        enemy = makeSprite("ship.png");
-        enemy->setTag(kShipTag);
+        enemy = addEnemy(kShipTag, Point());
         enemy->setColor(ccColor3BFromHSV(unit(), 0.8f, 0.7f));
         enemy->setRotation(180);
     } else {
-        enemy = makeSprite("ship-bad.png");
-        enemy->setTag(kBadShipTag);
+        enemy = addEnemy(kBadShipTag, Point());
         enemy->setColor(ccColor3BFromHSV(unit(), 0.7f, 0.6f));
         enemy->setScale(0.55f + 0.5f * unit());
     }
     enemy->setPosition(Point(float(platform::random() % 300 + 10), 520));
-    randomNew_.push_back(enemy);
-    atlas_->addChild(enemy.get(), 0, enemy->tag());
 }
 
 AtlasSprite* GameScene::addEnemy(int tag, Point at) {
@@ -703,7 +692,10 @@ void GameScene::gameEnded() {
 }
 
 void GameScene::showGameOver() {
-    // TODO(view kit): the modal alert "You lost!" with "Try again" and "Quit".
+    // The alert holds the screen while it is up.
+    platform::AlertView::make("You lost!", "What would you like to do?\n", this, "Try again",
+                              {"Quit"})
+        ->show();
 }
 
 void GameScene::returnFirst() {
@@ -742,7 +734,7 @@ void GameScene::done() {
     schedule(ccSelector(this, &GameScene::updateBullets));
 }
 
-void GameScene::alertViewDidDismissWithButtonIndex(int buttonIndex) {
+void GameScene::didDismissWithButtonIndex(platform::AlertView*, int buttonIndex) {
     if (buttonIndex != 0) {
         leave();
         return;
@@ -860,16 +852,16 @@ void GameScene::describe(PilotSight& sight) {
     sight.fireSpot = Point(160, 300);
     if (hasLeft_) return;
 
-    auto thing = [](AtlasSprite* s, Point velocity) {
+    auto thing = [](AtlasSprite* s, Point velocity, bool shootable) {
         Rect box = s->boundingBox();
         return PilotSight::Thing{
             Point(box.minX() + box.size.width / 2, box.minY() + box.size.height / 2), velocity,
-            box.size};
+            box.size, shootable};
     };
     for (const Ref<AtlasSprite>& enemy : randomNew_) {
         float speed = float(enemy->tag() == kCrazyShipTag ? speedMax_ + kCrazyExtraSpeed
                                                           : speedMax_);
-        PilotSight::Thing t = thing(enemy.get(), Point(0, -speed));
+        PilotSight::Thing t = thing(enemy.get(), Point(0, -speed), true);
         sight.threats.push_back(t);
         sight.targets.push_back(t);
     }
@@ -877,15 +869,15 @@ void GameScene::describe(PilotSight& sight) {
         AtlasSprite* a = asteroidsArray_->at<AtlasSprite>(i);
         int tag = a->tag();
         float vx = tag > 24 ? -float(tag + 59) : float(tag + 58);
-        PilotSight::Thing t = thing(a, Point(vx, -kAsteroidFall));
+        PilotSight::Thing t = thing(a, Point(vx, -kAsteroidFall), true);
         sight.threats.push_back(t);
         sight.targets.push_back(t);
     }
     for (size_t i = 0; i < downArray_->count; ++i) {
         AtlasSprite* o = downArray_->at<AtlasSprite>(i);
         if (isPowerUp(o->tag()))
-            sight.pickups.push_back(thing(o, Point(0, -kPowerUpSpeed)));
+            sight.pickups.push_back(thing(o, Point(0, -kPowerUpSpeed), false));
         else
-            sight.threats.push_back(thing(o, Point(0, -kEnemyShotSpeed)));
+            sight.threats.push_back(thing(o, Point(0, -kEnemyShotSpeed), false));
     }
 }

@@ -5,6 +5,7 @@
 #include "game/Autopilot.h"
 #include "game/QBButtonNode.h"
 #include "platform/Accelerometer.h"
+#include "platform/ui/AlertView.h"
 #include "render/AtlasSprite.h"
 #include "support/ccArray.h"
 
@@ -28,6 +29,7 @@ class GameScene : public Scene,
                   public TargetedTouchDelegate,
                   public platform::AccelerometerDelegate,
                   public QBButtonDelegate,
+                  public platform::AlertViewDelegate,
                   public PilotScreen {
 public:
     static Ref<GameScene> scene();
@@ -56,7 +58,6 @@ public:
         float dif;
         double newed;
         int comebackSpeed; // speedMax of a new life, before the drag offset
-        const char* scoreKey;
     };
     static const Difficulty kDifficulties[3];
 
@@ -82,8 +83,9 @@ public:
     void fix();
     void done();
     void animationDone();
-    // The game-over alert's answer: 0 plays again, anything else leaves.
-    void alertViewDidDismissWithButtonIndex(int buttonIndex);
+    // The game-over alert's answer: 0 ("Try again") plays again, anything
+    // else ("Quit") leaves.
+    void didDismissWithButtonIndex(platform::AlertView* alert, int buttonIndex) override;
     void removeAllObjectsPlain();
     void removeAllObjects();
     std::vector<Ref<AtlasSprite>>& del();
@@ -130,14 +132,17 @@ public:
     const ccArray* asteroidsArray() const { return asteroidsArray_; }
     Autopilot* pilot() const { return pilot_.get(); }
 
-    // For tests that set up a situation: the numbers as the frame uses them.
-    void setNewed(double seconds) { newed_ = seconds; }
-    void setTimeSinceLastDrop(double seconds) { timeSinceLastDrop_ = seconds; }
-    void setScoreInt(int score) { scoreInt_ = score; }
-    // Adds an object as the frame would have spawned it.
+    // Puts an object in play, as spawning and firing do (tests set up
+    // situations with them): an enemy ship by its tag, an asteroid, a falling
+    // object (power-up or enemy bullet) by its tag.
     AtlasSprite* addEnemy(int tag, Point at);
     AtlasSprite* addAsteroid(int tag, Point at);
     AtlasSprite* addFalling(int tag, Point at);
+
+    // For tests: the numbers as the frame uses them.
+    void setNewed(double seconds) { newed_ = seconds; }
+    void setTimeSinceLastDrop(double seconds) { timeSinceLastDrop_ = seconds; }
+    void setScoreInt(int score) { scoreInt_ = score; }
 
     // Ship and field limits, joystick numbers.
     static constexpr float kMinX = 10, kMaxX = 310, kMinY = 30, kMaxY = 320;

@@ -19,8 +19,12 @@ namespace {
 volatile std::sig_atomic_t terminateSignal = 0;
 volatile std::sig_atomic_t memorySignal = 0;
 
-extern "C" void onTerminateSignal(int) { terminateSignal = 1; }
-extern "C" void onMemorySignal(int) { memorySignal = 1; }
+extern "C" void onTerminateSignal(int) {
+    terminateSignal = 1;
+}
+extern "C" void onMemorySignal(int) {
+    memorySignal = 1;
+}
 
 // The mouse is one finger; real fingers are numbered from 1.
 constexpr int64_t kMouseFinger = 0;
@@ -120,8 +124,8 @@ bool SdlEventSource::handle(const SDL_Event& e) {
         if ((e.type == SDL_MOUSEMOTION ? e.motion.which : e.button.which) == SDL_TOUCH_MOUSEID)
             return true; // the finger events carry these touches already
         if (e.type == SDL_MOUSEMOTION) {
-            touches->moved(kMouseFinger, window->pointFromPixel(float(e.motion.x),
-                                                                float(e.motion.y)));
+            touches->moved(kMouseFinger,
+                           window->pointFromPixel(float(e.motion.x), float(e.motion.y)));
         } else if (e.button.button == SDL_BUTTON_LEFT) {
             Point p = window->pointFromPixel(float(e.button.x), float(e.button.y));
             if (e.type == SDL_MOUSEBUTTONDOWN)
@@ -129,6 +133,13 @@ bool SdlEventSource::handle(const SDL_Event& e) {
             else
                 touches->ended(kMouseFinger, p);
         }
+        return true;
+    }
+    case SDL_MOUSEWHEEL: {
+        if (!window || !touches || e.wheel.which == SDL_TOUCH_MOUSEID) return true;
+        float flip = e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -1.0f : 1.0f;
+        Point p = window->pointFromPixel(float(e.wheel.mouseX), float(e.wheel.mouseY));
+        touches->wheel(p, e.wheel.preciseX * flip, e.wheel.preciseY * flip);
         return true;
     }
     case SDL_FINGERDOWN:

@@ -109,18 +109,22 @@ void Button::draw(GraphicsContext& g) {
                w * k, h * k);
         g.drawImage(*image, r, fade);
     }
+    const ccColor4F* c = lookup(titleColors_, look);
+    ccColor4F color = c ? *c : rgba(1, 1, 1);
+    color.a *= fade;
+    drawTitle(g, 4, color);
+}
+
+void Button::drawTitle(GraphicsContext& g, float inset, ccColor4F color, float dy) const {
     std::string title = currentTitle();
-    if (!title.empty()) {
-        TextStyle style;
-        style.font = font_;
-        const ccColor4F* c = lookup(titleColors_, look);
-        style.color = c ? *c : rgba(1, 1, 1);
-        style.color.a *= fade;
-        style.alignment = TextAlignment::Center;
-        style.maxLines = 1;
-        g.drawText(title, Rect(b.origin.x + 4, b.origin.y, b.size.width - 8, b.size.height), style,
-                   true);
-    }
+    if (title.empty()) return;
+    TextStyle style;
+    style.font = font_;
+    style.color = color;
+    style.alignment = TextAlignment::Center;
+    style.maxLines = 1;
+    Rect b = bounds();
+    g.drawText(title, Rect(inset, dy, b.size.width - 2 * inset, b.size.height), style, true);
 }
 
 } // namespace platform

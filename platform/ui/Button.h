@@ -42,6 +42,11 @@ public:
     bool drawsContent() const override { return true; }
     void draw(GraphicsContext& g) override;
 
+protected:
+    // The current title on one line, centred in the bounds less `inset` on
+    // each side.
+    void drawTitle(GraphicsContext& g, float inset, ccColor4F color, float dy = 0) const;
+
 private:
     template <class T>
     static const T* lookup(const std::map<unsigned, T>& m, unsigned state);

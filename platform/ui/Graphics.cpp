@@ -43,76 +43,36 @@ void ellipsePath(cairo_t* cr, Rect r) {
     cairo_restore(cr);
 }
 
-// A Pango layout of `text` in `style`, `width` points wide (no wrapping when
-// 0), ending with an ellipsis where it runs out of lines or of `height`.
-class TextLayout {
-public:
-    TextLayout(PangoFontMap* map, const std::string& text, const TextStyle& style, float width,
-               float height) {
-        context_ = pango_font_map_create_context(map);
-        cairo_font_options_t* options = cairo_font_options_create();
-        cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
-        cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
-        cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
-        pango_cairo_context_set_font_options(context_, options);
-        cairo_font_options_destroy(options);
-        layout_ = pango_layout_new(context_);
-
-        PangoFontDescription* font = pango_font_description_new();
-        pango_font_description_set_family(font, style.font.family.c_str());
-        float size =
-            std::isfinite(style.font.size) ? std::clamp(style.font.size, 1.0f, 512.0f) : 17;
-        pango_font_description_set_absolute_size(font, double(size) * PANGO_SCALE);
-        pango_font_description_set_weight(font, style.font.bold ? PANGO_WEIGHT_BOLD
-                                                                : PANGO_WEIGHT_NORMAL);
-        pango_layout_set_font_description(layout_, font);
-        pango_font_description_free(font);
-
-        gchar* valid = g_utf8_make_valid(text.c_str(), gssize(text.size()));
-        glong chars = g_utf8_strlen(valid, -1);
-        if (chars > kMaxTextChars) {
-            gchar* end = g_utf8_offset_to_pointer(valid, kMaxTextChars);
-            pango_layout_set_text(layout_, valid, int(end - valid));
-        } else {
-            pango_layout_set_text(layout_, valid, -1);
-        }
-        g_free(valid);
-
-        if (width > 0 && std::isfinite(width)) {
-            pango_layout_set_width(layout_, int(std::min(width, 30000.0f) * PANGO_SCALE));
-            pango_layout_set_wrap(layout_, PANGO_WRAP_WORD_CHAR);
-            // Without a limit Pango would cut after the first line.
-            bool limited = style.maxLines > 0 || (height > 0 && std::isfinite(height));
-            if (limited) pango_layout_set_ellipsize(layout_, PANGO_ELLIPSIZE_END);
-        }
-        if (style.maxLines > 0)
-            pango_layout_set_height(layout_, -std::min(style.maxLines, 10000));
-        else if (height > 0 && std::isfinite(height))
-            pango_layout_set_height(layout_, int(std::min(height, 30000.0f) * PANGO_SCALE));
-        pango_layout_set_alignment(layout_,
-                                   style.alignment == TextAlignment::Center  ? PANGO_ALIGN_CENTER
-                                   : style.alignment == TextAlignment::Right ? PANGO_ALIGN_RIGHT
-                                                                             : PANGO_ALIGN_LEFT);
+// Lays `layout` out `width` points wide (no wrapping when 0), ending with an
+// ellipsis where it runs out of the style's lines or of `height`.
+void shape(TextLayout& layout, const TextStyle& style, float width, float height) {
+    PangoLayout* l = layout.get();
+    if (width > 0 && std::isfinite(width)) {
+        pango_layout_set_width(l, int(std::min(width, 30000.0f) * PANGO_SCALE));
+        pango_layout_set_wrap(l, PANGO_WRAP_WORD_CHAR);
+        // Without a limit Pango would cut after the first line.
+        bool limited = style.maxLines > 0 || (height > 0 && std::isfinite(height));
+        if (limited) pango_layout_set_ellipsize(l, PANGO_ELLIPSIZE_END);
     }
-    ~TextLayout() {
-        g_object_unref(layout_);
-        g_object_unref(context_);
-    }
-    TextLayout(const TextLayout&) = delete;
-    TextLayout& operator=(const TextLayout&) = delete;
+    if (style.maxLines > 0)
+        pango_layout_set_height(l, -std::min(style.maxLines, 10000));
+    else if (height > 0 && std::isfinite(height))
+        pango_layout_set_height(l, int(std::min(height, 30000.0f) * PANGO_SCALE));
+    pango_layout_set_alignment(l, style.alignment == TextAlignment::Center  ? PANGO_ALIGN_CENTER
+                                  : style.alignment == TextAlignment::Right ? PANGO_ALIGN_RIGHT
+                                                                            : PANGO_ALIGN_LEFT);
+}
 
-    PangoLayout* get() const { return layout_; }
-    PangoContext* context() const { return context_; }
-    Size size() const {
-        PangoRectangle logical{};
-        pango_layout_get_extents(layout_, nullptr, &logical);
-        return Size(std::ceil(float(logical.width) / PANGO_SCALE),
-                    std::ceil(float(logical.height) / PANGO_SCALE));
+// A layout of `text` in `style`, shaped for the rectangle.
+struct StyledLayout : TextLayout {
+    StyledLayout(PangoFontMap* map, const std::string& text, const TextStyle& style, float width,
+                 float height)
+        : TextLayout(map, text, style.font.family,
+                     std::isfinite(style.font.size) ? std::clamp(style.font.size, 1.0f, 512.0f)
+                                                    : 17,
+                     style.font.bold, kMaxTextChars) {
+        shape(*this, style, width, height);
     }
-
-private:
-    PangoContext* context_ = nullptr;
-    PangoLayout* layout_ = nullptr;
 };
 
 } // namespace
@@ -249,7 +209,7 @@ Size GraphicsContext::drawText(const std::string& text, Rect r, const TextStyle&
     if (text.empty() || !usable(r)) return taken;
     withFontMap([&](PangoFontMap* map) {
         if (!map) return;
-        TextLayout layout(map, text, style, r.size.width, r.size.height);
+        StyledLayout layout(map, text, style, r.size.width, r.size.height);
         pango_cairo_update_context(cr_, layout.context());
         pango_layout_context_changed(layout.get());
         taken = layout.size();
@@ -270,7 +230,7 @@ Size measureText(const std::string& text, const TextStyle& style, float width) {
     if (text.empty()) return size;
     withFontMap([&](PangoFontMap* map) {
         if (!map) return;
-        TextLayout layout(map, text, style, width, 0);
+        StyledLayout layout(map, text, style, width, 0);
         size = layout.size();
     });
     return size;

@@ -6,6 +6,8 @@ namespace platform {
 
 Label::Label(Rect frame, std::string text) : View(frame), text_(std::move(text)) {
     style_.maxLines = 1;
+    // Text is looked at, not touched: touches go to what holds it.
+    setUserInteractionEnabled(false);
 }
 
 void Label::setText(std::string text) {

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <jpeglib.h>
 #include <png.h>
 #include <random>
 #include <sstream>
@@ -52,6 +53,33 @@ void writeText(const std::string& path, const std::string& text) {
 std::string dataPath(const std::string& name) {
     const char* dir = std::getenv("NEBULARK_TEST_DATA");
     return std::string(dir ? dir : "tests/data") + "/" + name;
+}
+
+std::vector<uint8_t> encodeJpeg(int width, int height, const std::vector<uint8_t>& rgb,
+                                int quality) {
+    jpeg_compress_struct cinfo;
+    jpeg_error_mgr errors;
+    cinfo.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&cinfo);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &buffer, &size);
+    cinfo.image_width = JDIMENSION(width);
+    cinfo.image_height = JDIMENSION(height);
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, quality, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW row = const_cast<uint8_t*>(rgb.data()) + size_t(cinfo.next_scanline) * size_t(width) * 3;
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    std::vector<uint8_t> out(buffer, buffer + size);
+    jpeg_destroy_compress(&cinfo);
+    free(buffer);
+    return out;
 }
 
 std::vector<uint8_t> encodePng(int width, int height, int colorType, int bitDepth,

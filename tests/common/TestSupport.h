@@ -55,6 +55,10 @@ std::vector<uint8_t> encodePng(int width, int height, int colorType, int bitDept
                                const std::vector<std::array<uint8_t, 3>>& palette = {},
                                const std::vector<uint8_t>& transparency = {});
 
+// A baseline JPEG file's bytes from packed RGB rows.
+std::vector<uint8_t> encodeJpeg(int width, int height, const std::vector<uint8_t>& rgb,
+                                int quality = 90);
+
 // The process's headless 320 × 480 window, made on first use and kept to the
 // end (a process has one window). Its GL context is made current.
 platform::Window* sharedWindow();

@@ -5,6 +5,7 @@
 #include "render/BitmapFontAtlas.h"
 #include "render/Label.h"
 #include "render/ParticleSystem.h"
+#include "platform/Keyboard.h"
 #include "render/Sprite.h"
 #include "tests/game/QuickPlayTestSupport.h"
 
@@ -489,13 +490,24 @@ TEST_F(QuickPlayTest, AnEarlierBestOfTheVisitIsKeptAndAnnouncedOnce) {
     loseAllLives();
     EXPECT_EQ(banners(), std::vector<std::string>{"New best: 300"});
 
-    s->alertViewDidDismissWithButtonIndex(0); // "Try again"
+    platform::AlertView* alert = platform::AlertView::visibleAlert();
+    ASSERT_NE(alert, nullptr);
+    EXPECT_EQ(alert->title(), "You lost!");
+    EXPECT_EQ(alert->message(), "What would you like to do?\n");
+    EXPECT_EQ(alert->buttonTitleAtIndex(0), "Try again");
+    EXPECT_EQ(alert->buttonTitleAtIndex(1), "Quit");
+    EXPECT_FALSE(s->isScheduled("updateBullets"));
+
+    platform::Keyboard::shared().keyDown("return"); // "Try again", once the alert has faded
+    runFor(platform::AlertView::kFadeDuration + 0.05);
+    EXPECT_EQ(platform::AlertView::visibleAlert(), nullptr);
     EXPECT_EQ(s->lives(), 3);
     EXPECT_EQ(s->scoreInt(), 0);
+    EXPECT_EQ(s->livesLabel()->string(), "Lives: 3");
     EXPECT_EQ(s->readyLabel()->string(), "Ready? Lives Left: 3");
-    runFor(3.69);
+    runFor(3.4);
     EXPECT_TRUE(hasDied);
-    runFor(0.02);
+    runFor(0.35); // 3.7 s after the answer, play is on again
     EXPECT_FALSE(hasDied);
 
     s->setScoreInt(100);

@@ -7,20 +7,19 @@
 #include "platform/Files.h"
 #include "platform/Random.h"
 #include "platform/TouchInput.h"
-#include "render/TextureMgr.h"
-#include "screens/QNNotificationManager.h"
-#include "tests/engine/EngineTestSupport.h"
+#include "tests/game/AppTestSupport.h"
 
 namespace test {
 
-// A Quick Play screen on a fresh engine with its own Documents directory.
+// A Quick Play screen beside the application (not launched), with its own
+// Documents directory.
 // The screen is entered by hand and its frames are called directly, so a
 // test sets up exactly the situation it means; delayed calls come from
 // running the loop.
-class QuickPlayTest : public EngineTest {
+class QuickPlayTest : public AppTest {
 protected:
     void SetUp() override {
-        EngineTest::SetUp();
+        AppTest::SetUp();
         platform::setDocumentsDirectory(docs.path().string());
         sharedWindow()->setMultipleTouchEnabled(true); // as the game's window is
         attach();
@@ -36,11 +35,9 @@ protected:
             scene->cleanup();
             scene = nullptr;
         }
-        QNNotificationManager::purgeSharedMgr();
-        TextureMgr::purgeSharedTextureMgr();
         platform::setDocumentsDirectory("");
         sharedWindow()->setMultipleTouchEnabled(false);
-        EngineTest::TearDown();
+        AppTest::TearDown();
     }
 
     GameScene* start() {
@@ -53,12 +50,6 @@ protected:
         scene->onExit();
         entered = false;
     }
-    // Runs the loop (delayed calls, timers) for `seconds`.
-    void runFor(double seconds) {
-        double end = clock_.monotonic() + seconds;
-        while (clock_.monotonic() < end - 1e-9)
-            platform::RunLoop::main().runEventSlice(end - clock_.monotonic());
-    }
     // Touches in scene points (the window's y runs down).
     static Point window(Point scenePoint) { return Point(scenePoint.x, 480 - scenePoint.y); }
     void touchDown(int finger, Point at) { input.began(finger, window(at)); }
@@ -66,7 +57,6 @@ protected:
     void touchUp(int finger, Point at) { input.ended(finger, window(at)); }
 
     Point shipAt() const { return scene->firstDude()->position(); }
-    Rect shipBox() const { return scene->firstDude()->boundingBox(); }
 
     TempDir docs;
     Ref<GameScene> scene;

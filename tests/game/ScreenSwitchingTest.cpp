@@ -82,8 +82,8 @@ TEST_F(ScreenSwitchingTest, TheHighScoresItemOpensItsScreenAndDoneLeaves) {
     runFor(0.6);
 
     platform::TouchInput input(test::sharedWindow());
-    input.began(1, Point(281, 22)); // Done
-    input.ended(1, Point(281, 22));
+    input.began(1, Point(289, 458)); // Done, at the right of the bottom bar
+    input.ended(1, Point(289, 458));
     EXPECT_EQ(app->high12(), nullptr);
     runFor(0.6);
     EXPECT_NE(menuOnScreen(), nullptr);

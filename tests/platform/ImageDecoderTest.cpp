@@ -134,3 +134,30 @@ TEST(ImageDecoderTest, MasksAreCoverageWithoutColourSpace) {
     EXPECT_EQ(a8[2], 1); // outside the picture: untouched
     EXPECT_FALSE(DecodedImage::maskWithCoverage(2, 2, {1, 2, 3}));
 }
+
+TEST(ImageDecoderTest, JpegDecodesOpaqueAndRefusesBadOrOversizedData) {
+    // Left half red, right half blue.
+    std::vector<uint8_t> rgb(32 * 16 * 3);
+    for (size_t i = 0; i < rgb.size(); i += 3) {
+        bool left = (i / 3) % 32 < 16;
+        rgb[i] = left ? 220 : 0;
+        rgb[i + 2] = left ? 0 : 220;
+    }
+    auto jpeg = test::encodeJpeg(32, 16, rgb);
+    auto image = decode(jpeg);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->width(), 32);
+    EXPECT_EQ(image->height(), 16);
+    EXPECT_EQ(image->alpha(), ImageAlpha::None);
+    EXPECT_NEAR(px(*image, 4, 8)[0], 220, 12);
+    EXPECT_NEAR(px(*image, 28, 8)[2], 220, 12);
+    EXPECT_EQ(px(*image, 28, 8)[3], 255);
+
+    test::LogCapture log;
+    EXPECT_FALSE(DecodedImage::imageWithData(jpeg.data(), jpeg.size(), 31)); // wider than allowed
+    EXPECT_FALSE(decode(std::vector<uint8_t>(jpeg.begin(), jpeg.begin() + 40)));
+    auto corrupt = jpeg;
+    for (size_t i = 2; i < 200 && i < corrupt.size(); i += 3) corrupt[i] = 0xFF;
+    EXPECT_FALSE(decode(corrupt));
+    EXPECT_EQ(log.lines().size(), 3u);
+}

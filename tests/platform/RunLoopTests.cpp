@@ -92,6 +92,22 @@ TEST_F(RunLoopTest, TimersFireInTimeOrderThenSchedulingOrder) {
     EXPECT_EQ(order, (std::vector<int>{1, 2, 3}));
 }
 
+TEST_F(RunLoopTest, ATimerThatRunsTheLoopAgainLeavesTheOuterWalkIntact) {
+    std::vector<int> order;
+    loop.scheduleTimer(1.0, false, [&] {
+        order.push_back(1);
+        clock.advance(1);
+        loop.runEventSlice(0); // the second timer fires in here, once
+        order.push_back(4);
+    });
+    loop.scheduleTimer(1.0, false, [&] { order.push_back(2); });
+    loop.scheduleTimer(1.5, false, [&] { order.push_back(3); });
+    clock.advance(1);
+    loop.runEventSlice(0);
+    loop.runEventSlice(0);
+    EXPECT_EQ(order, (std::vector<int>{1, 2, 3, 4}));
+}
+
 TEST_F(RunLoopTest, InvalidateFromCallbacks) {
     int selfCalls = 0, otherCalls = 0;
     Ref<RunLoopTimer> self, other;

@@ -1,6 +1,5 @@
 #include "platform/Application.h"
 #include "platform/GL.h"
-#include "platform/InterfaceOrientation.h"
 #include "platform/Accelerometer.h"
 #include "platform/Clock.h"
 #include "platform/Options.h"
@@ -153,30 +152,6 @@ TEST_F(WindowTest, PngWriterRefusesBadImagesAndWritesGoodOnes) {
     std::string bytes = test::readText(dir.file("good.png"));
     EXPECT_EQ(bytes.substr(1, 3), "PNG");
     EXPECT_FALSE(writePng("/nonexistent/dir/x.png", good));
-}
-
-TEST(InterfaceOrientation, UprightPicturePointsMapToThePortraitScreen) {
-    const Size portrait(320, 480);
-    struct Case {
-        int orientation;
-        Point upright, expected;
-    } cases[] = {
-        {1, Point(10, 20), Point(10, 20)},
-        // Landscape left: the portrait screen's right edge is on top.
-        {3, Point(0, 0), Point(320, 0)},
-        {3, Point(480, 320), Point(0, 480)},
-        {3, Point(300, 310), Point(10, 300)},
-        // Landscape right: its left edge is on top.
-        {4, Point(0, 0), Point(0, 480)},
-        {4, Point(480, 0), Point(0, 0)},
-    };
-    for (const Case& c : cases) {
-        Point p = portraitPointFromUpright(c.upright, portrait, c.orientation);
-        EXPECT_EQ(p, c.expected) << c.orientation << " " << c.upright.x << "," << c.upright.y;
-        EXPECT_EQ(uprightPointFromPortrait(p, portrait, c.orientation), c.upright);
-    }
-    EXPECT_EQ(uprightSize(portrait, 3), Size(480, 320));
-    EXPECT_EQ(uprightSize(portrait, 2), portrait);
 }
 
 TEST(InterfaceOrientation, ArrowKeysTiltThePictureThePlayerSees) {

@@ -15,6 +15,8 @@
 Ref<Scene> makeTransitionsScene();
 // The game's own art moving on the engine (GalleryDemo.cpp).
 Ref<Scene> makeGalleryScene();
+// The platform's views over a running scene (ViewsDemo.cpp).
+Ref<Scene> makeViewsScene();
 
 namespace {
 
@@ -24,6 +26,7 @@ const std::pair<const char*, Ref<Scene> (*)()> demos[] = {
     {"spine", makeSpineScene},
     {"actions", makeActionsScene},
     {"transitions", makeTransitionsScene},
+    {"views", makeViewsScene},
 };
 
 std::string demoNames() {

@@ -23,6 +23,12 @@ void addStop(cairo_pattern_t* p, double offset, const Color& c) {
     cairo_pattern_add_color_stop_rgba(p, offset, c.r, c.g, c.b, c.a);
 }
 
+void fillWith(cairo_t* cr, cairo_pattern_t* p, bool preserve) {
+    cairo_set_source(cr, p);
+    preserve ? cairo_fill_preserve(cr) : cairo_fill(cr);
+    cairo_pattern_destroy(p);
+}
+
 void fail(const std::string& message) {
     std::fprintf(stderr, "resgen: %s\n", message.c_str());
     std::exit(1);

@@ -23,6 +23,8 @@ Color rgb(uint32_t hex, double alpha = 1);
 
 void setColor(cairo_t* cr, const Color& c);
 void addStop(cairo_pattern_t* p, double offset, const Color& c);
+// Fills the current path with `p` and lets go of the pattern.
+void fillWith(cairo_t* cr, cairo_pattern_t* p, bool preserve = false);
 
 // A premultiplied ARGB32 Cairo image surface with its drawing context.
 class Canvas {

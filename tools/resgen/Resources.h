@@ -15,6 +15,9 @@ void writeScenery(Fonts& fonts, const std::string& dir);
 void writeParticleTextures(const std::string& dir);
 void writeBitmapFonts(Fonts& fonts, const std::string& dir);
 void writeSounds(const std::string& dir);
+// The desktop icon: "icon-N.png" for each of kIconSizes and "icon.svg".
+constexpr int kIconSizes[] = {48, 128, 256};
+void writeIcons(const std::string& dir);
 
 // Picture pieces shared between files.
 // Stars over a deep-blue gradient with faint nebula clouds.

@@ -54,12 +54,6 @@ cairo_pattern_t* horizontalMetal(double x0, double x1, const Color& edge, const 
     return p;
 }
 
-void fillWith(cairo_t* cr, cairo_pattern_t* p, bool preserve = false) {
-    cairo_set_source(cr, p);
-    preserve ? cairo_fill_preserve(cr) : cairo_fill(cr);
-    cairo_pattern_destroy(p);
-}
-
 void radialGlow(cairo_t* cr, double x, double y, double r, const Color& inner, const Color& outer) {
     cairo_pattern_t* p = cairo_pattern_create_radial(x, y, 0, x, y, r);
     addStop(p, 0, inner);

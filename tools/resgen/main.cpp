@@ -26,14 +26,22 @@ void writeFile(const std::string& path, const std::string& text) {
 } // namespace resgen
 
 int main(int argc, char** argv) {
-    if (argc != 2 || argv[1][0] == '-') {
-        std::fprintf(stderr, "usage: resgen OUTPUT_DIRECTORY\n");
+    // The icons are installed elsewhere than the resources, so they go to a
+    // directory of their own.
+    const bool icons = argc == 3 && std::string(argv[1]) == "--icons";
+    if (!icons && (argc != 2 || argv[1][0] == '-')) {
+        std::fprintf(stderr, "usage: resgen OUTPUT_DIRECTORY\n       resgen --icons DIRECTORY\n");
         return 2;
     }
-    const std::string dir = argv[1];
+    const std::string dir = argv[argc - 1];
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
     if (!std::filesystem::is_directory(dir)) resgen::fail("cannot make " + dir);
+    if (icons) {
+        resgen::writeIcons(dir);
+        cairo_debug_reset_static_data();
+        return 0;
+    }
 
     auto start = std::chrono::steady_clock::now();
     {

@@ -8,15 +8,7 @@ using kit::Rgb;
 
 namespace {
 
-class AlertViewTest : public kit::KitTest {
-protected:
-    // The centre of a button, in window points.
-    static Point centreOf(AlertView* alert, int index) {
-        Button* b = alert->buttonAtIndex(index);
-        return b->convertPointToWindow(
-            Point(b->bounds().size.width / 2, b->bounds().size.height / 2));
-    }
-};
+class AlertViewTest : public kit::KitTest {};
 
 // A delegate that notes what it was told, and where the alert was then.
 class Answers : public Object, public AlertViewDelegate {
@@ -48,9 +40,9 @@ TEST_F(AlertViewTest, TheIndexReachesTheDelegateAfterTheAlertIsGone) {
     EXPECT_EQ(alert->buttonTitleAtIndex(1), "Quit");
     alert->show();
     run(0.3);
-    tap(centreOf(alert.get(), 1));
+    tap(centreOf(alert->buttonAtIndex(1)));
     EXPECT_EQ(log, std::vector<std::string>{"clicked 1 shown"});
-    run(AlertView::kFadeDuration + 0.1);
+    run(ModalPanel::kFadeDuration + 0.1);
     EXPECT_EQ(log, (std::vector<std::string>{"clicked 1 shown", "dismissed 3:1 gone"}));
     EXPECT_FALSE(alert->isVisible());
 }
@@ -69,7 +61,7 @@ TEST_F(AlertViewTest, AModalAlertBlocksTouchesToTheGLViewAndDimsIt) {
     tap(Point(160, 470));
     EXPECT_EQ(gl_->touches, 0);
     EXPECT_TRUE(alert->isVisible());
-    tap(centreOf(alert.get(), 0));
+    tap(centreOf(alert->buttonAtIndex(0)));
     run(0.3);
     EXPECT_FALSE(alert->isVisible());
     tap(Point(10, 10));
@@ -101,7 +93,7 @@ TEST_F(AlertViewTest, KeysChooseAndPressButtons) {
         std::string expected =
             c.pressed < 0 ? "" : "dismissed 0:" + std::to_string(c.pressed) + " gone";
         EXPECT_EQ(log.empty() ? "" : log.back(), expected) << c.keys.back();
-        AlertView::resetAll();
+        ModalPanel::resetAll();
     }
     EXPECT_FALSE(Keyboard::shared().keyDown("return")); // nothing up, nobody answers
 }
@@ -116,7 +108,7 @@ TEST_F(AlertViewTest, AnAlertShownWhileAnotherIsUpWaitsItsTurn) {
     first->show();
     second->show();
     EXPECT_EQ(AlertView::visibleAlert(), first.get());
-    EXPECT_EQ(AlertView::pendingAlerts(), 1u);
+    EXPECT_EQ(ModalPanel::pendingPanels(), 1u);
     run(0.3);
     Keyboard::shared().keyDown("return");
     run(0.3);

@@ -2,6 +2,7 @@
 
 #include "platform/ui/AlertView.h"
 #include "platform/ui/Animator.h"
+#include "platform/ui/ModalPanel.h"
 
 #include <cstdlib>
 #include <ostream>
@@ -27,7 +28,7 @@ void KitTest::SetUp() {
 
 void KitTest::TearDown() {
     input_.reset();
-    AlertView::resetAll();
+    ModalPanel::resetAll();
     Animator::shared().reset();
     window_->endAllModals();
     while (!window_->subviews().empty())
@@ -54,6 +55,10 @@ Image KitTest::frame() {
 void KitTest::tap(Point p) {
     input_->began(1, p);
     input_->ended(1, p);
+}
+
+Point KitTest::centreOf(const View* v) {
+    return v->convertPointToWindow(Point(v->bounds().size.width / 2, v->bounds().size.height / 2));
 }
 
 void KitTest::presentGL(float r, float g, float b) {

@@ -40,6 +40,8 @@ protected:
     platform::Image frame();
     // A tap through the platform's touch path.
     void tap(Point p);
+    // The middle of a view, in window points.
+    static Point centreOf(const platform::View* v);
     // Fills the GL surface and presents it in the fake GL view.
     void presentGL(float r, float g, float b);
 

@@ -1,0 +1,7 @@
+#include "screens/TableCellView.h"
+
+TableCellView::TableCellView()
+    : TableViewCell(platform::TableViewCellStyle::Default, kIdentifier) {
+    cellText()->setFont(platform::Font::boldSystemFont(17));
+    cellText()->setNumberOfLines(1);
+}
