@@ -14,8 +14,10 @@ void ccLookAt(float ex, float ey, float ez, float cx, float cy, float cz, float 
     // An eye on its centre, or an up along the line of sight, has no view:
     // leave the matrix alone rather than fill it with NaNs.
     if (!(fl > 0) || !(sl > 0) || !std::isfinite(fl) || !std::isfinite(sl)) return;
-    for (float& v : f) v /= fl;
-    for (float& v : s) v /= sl;
+    for (float& v : f)
+        v /= fl;
+    for (float& v : s)
+        v /= sl;
     float u[3] = {s[1] * f[2] - s[2] * f[1], s[2] * f[0] - s[0] * f[2], s[0] * f[1] - s[1] * f[0]};
     // Column-major: rows s, u, -f.
     const GLfloat m[16] = {s[0], u[0], -f[0], 0, s[1], u[1], -f[1], 0,
@@ -24,7 +26,9 @@ void ccLookAt(float ex, float ey, float ez, float cx, float cy, float cz, float 
     glTranslatef(-ex, -ey, -ez);
 }
 
-Camera::Camera() { restore(); }
+Camera::Camera() {
+    restore();
+}
 
 float Camera::getZEye() {
     Director* director = Director::existingDirector();

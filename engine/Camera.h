@@ -2,7 +2,6 @@
 
 #include "support/Ref.h"
 
-
 // Where a node is seen from: a viewer at `eye` looking at `center` with `up`
 // pointing up, in the parent's space (points). The view is relative to the
 // standard one, in which the viewer stands zEye() straight in front of what

@@ -111,8 +111,7 @@ Ref<Grid3D> Grid3D::gridWithSize(ccGridSize size) {
 }
 
 size_t Grid3D::index(ccGridSize pos) const {
-    ccAssert(pos.x >= 0 && pos.y >= 0 && pos.x <= gridSize_.x && pos.y <= gridSize_.y,
-             kOutOfRange);
+    ccAssert(pos.x >= 0 && pos.y >= 0 && pos.x <= gridSize_.x && pos.y <= gridSize_.y, kOutOfRange);
     return size_t(pos.x) * size_t(gridSize_.y + 1) + size_t(pos.y);
 }
 

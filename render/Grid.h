@@ -11,7 +11,9 @@ struct ccGridSize {
     int x = 0, y = 0;
     constexpr bool operator==(const ccGridSize&) const = default;
 };
-inline constexpr ccGridSize ccg(int x, int y) { return {x, y}; }
+inline constexpr ccGridSize ccg(int x, int y) {
+    return {x, y};
+}
 
 // A full-screen grid effect: each frame the node it belongs to is drawn into
 // a picture the size of the window (see GridEffect), and the picture is then

@@ -10,8 +10,7 @@ void GridAction::start() {
     IntervalAction::start();
     auto* current = dynamic_cast<GridBase*>(target_->grid());
     const bool sameKind = current && isKindOf(current) && current->gridSize() == gridSize_ &&
-                          current->texture()->contentSize() ==
-                              Director::sharedDirector().winSize();
+                          current->texture()->contentSize() == Director::sharedDirector().winSize();
     if (current && current->reuseGrid() > 0) {
         ccAssert(current->active() && sameKind,
                  "GridAction: only an active grid of the same kind and size can be reused");

@@ -150,8 +150,8 @@ ccVertex3F PageTurn3D::turn(Point p, Size page, float t) {
     const float a = CC_DEGREES_TO_RADIANS(foldAngle());
     const Point n(std::cos(a), -std::sin(a)); // across the fold, to the bottom-right
     const float r = std::max(radius(page), 1e-3f);
-    const float first = page.width * n.x;  // the bottom-right corner
-    const float last = page.height * n.y;  // the top-left corner
+    const float first = page.width * n.x; // the bottom-right corner
+    const float last = page.height * n.y; // the top-left corner
     const float fold = first + t * (last - kPi * r - first);
     const float d = ccpDot(p, n) - fold;
     if (d <= 0) return {p.x, p.y, 0};

@@ -47,8 +47,8 @@ public:
         return make<Waves>(waves, amplitude, horizontal, vertical, grid, d);
     }
     Waves(int waves, float amplitude, bool horizontal, bool vertical, ccGridSize grid, float d)
-        : Grid3DAction(grid, d), AmplitudeEffect(amplitude), waves_(waves),
-          horizontal_(horizontal), vertical_(vertical) {}
+        : Grid3DAction(grid, d), AmplitudeEffect(amplitude), waves_(waves), horizontal_(horizontal),
+          vertical_(vertical) {}
 
 protected:
     void updateGrid(float t) override;
@@ -65,8 +65,8 @@ public:
         return make<Ripple3D>(position, radius, waves, amplitude, grid, d);
     }
     Ripple3D(Point position, float radius, int waves, float amplitude, ccGridSize grid, float d)
-        : Grid3DAction(grid, d), AmplitudeEffect(amplitude), position_(position),
-          radius_(radius), waves_(waves) {}
+        : Grid3DAction(grid, d), AmplitudeEffect(amplitude), position_(position), radius_(radius),
+          waves_(waves) {}
     Point position() const { return position_; }
     void setPosition(Point p) { position_ = p; }
 
@@ -83,8 +83,7 @@ protected:
 class Lens3D : public Grid3DAction {
     CC_ACTION_COPY(Lens3D)
 public:
-    static Ref<Lens3D> actionWithPosition(Point position, float radius, ccGridSize grid,
-                                          float d) {
+    static Ref<Lens3D> actionWithPosition(Point position, float radius, ccGridSize grid, float d) {
         return make<Lens3D>(position, radius, grid, d);
     }
     Lens3D(Point position, float radius, ccGridSize grid, float d)
@@ -127,8 +126,7 @@ public:
         return make<Twirl>(position, twirls, amplitude, grid, d);
     }
     Twirl(Point position, int twirls, float amplitude, ccGridSize grid, float d)
-        : Grid3DAction(grid, d), AmplitudeEffect(amplitude), position_(position),
-          twirls_(twirls) {}
+        : Grid3DAction(grid, d), AmplitudeEffect(amplitude), position_(position), twirls_(twirls) {}
     Point position() const { return position_; }
     void setPosition(Point p) { position_ = p; }
 

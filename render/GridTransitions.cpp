@@ -30,8 +30,8 @@ ccGridSize tilesOfWindow() {
 
 void FadeTRTransition::onEnter() {
     TransitionScene::onEnter();
-    auto effect = Sequence::actions({actionWithSize(tilesOfWindow()), StopGrid::action(),
-                                     callFinish(this)});
+    auto effect =
+        Sequence::actions({actionWithSize(tilesOfWindow()), StopGrid::action(), callFinish(this)});
     runEffect(outScene_.get(), effect.get());
 }
 
@@ -65,8 +65,9 @@ void SplitColsTransition::onEnter() {
     Ref<IntervalAction> split = action();
     auto out = EaseInOut::actionWithAction(split.get(), 3);
     auto in = EaseInOut::actionWithAction(split->reverse().get(), 3);
-    auto effect = Sequence::actions({out, CallFunc::actionWithTarget(this, ccSelector(this, &TransitionScene::hideOutShowIn)), in,
-                                     StopGrid::action(), callFinish(this)});
+    auto effect = Sequence::actions(
+        {out, CallFunc::actionWithTarget(this, ccSelector(this, &TransitionScene::hideOutShowIn)),
+         in, StopGrid::action(), callFinish(this)});
     runEffect(this, effect.get());
 }
 
@@ -89,12 +90,11 @@ void PageTurnTransition::onEnter() {
     if (back_) {
         // Rolled away until its first step, then back on.
         inScene_->setVisible(false);
-        auto effect = Sequence::actions({Show::action(), turn->reverse(), StopGrid::action(),
-                                         callFinish(this)});
+        auto effect = Sequence::actions(
+            {Show::action(), turn->reverse(), StopGrid::action(), callFinish(this)});
         runEffect(inScene_.get(), effect.get());
     } else {
-        auto effect = Sequence::actions(
-            {turn, StopGrid::action(), callFinish(this)});
+        auto effect = Sequence::actions({turn, StopGrid::action(), callFinish(this)});
         runEffect(outScene_.get(), effect.get());
     }
 }

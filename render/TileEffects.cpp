@@ -157,8 +157,8 @@ void TurnOffTiles::start() {
 void TurnOffTiles::updateGrid(float t) {
     const auto off = unsigned(t * float(order_.size()));
     for (unsigned i = 0; i < order_.size(); ++i) {
-        ccGridSize pos = ccg(int(order_[i] / unsigned(gridSize_.y)),
-                             int(order_[i] % unsigned(gridSize_.y)));
+        ccGridSize pos =
+            ccg(int(order_[i] / unsigned(gridSize_.y)), int(order_[i] % unsigned(gridSize_.y)));
         // A tile turned off collapses to a point; one turned on is whole.
         ccQuad3 q = originalTile(pos);
         if (i < off) q.br = q.tl = q.tr = q.bl;

@@ -141,8 +141,7 @@ protected:
 class WavesTiles3D : public TiledGrid3DAction, public AmplitudeEffect {
     CC_ACTION_COPY(WavesTiles3D)
 public:
-    static Ref<WavesTiles3D> actionWithWaves(int waves, float amplitude, ccGridSize grid,
-                                             float d) {
+    static Ref<WavesTiles3D> actionWithWaves(int waves, float amplitude, ccGridSize grid, float d) {
         return make<WavesTiles3D>(waves, amplitude, grid, d);
     }
     WavesTiles3D(int waves, float amplitude, ccGridSize grid, float d)
@@ -158,8 +157,7 @@ protected:
 class JumpTiles3D : public TiledGrid3DAction, public AmplitudeEffect {
     CC_ACTION_COPY(JumpTiles3D)
 public:
-    static Ref<JumpTiles3D> actionWithJumps(int jumps, float amplitude, ccGridSize grid,
-                                            float d) {
+    static Ref<JumpTiles3D> actionWithJumps(int jumps, float amplitude, ccGridSize grid, float d) {
         return make<JumpTiles3D>(jumps, amplitude, grid, d);
     }
     JumpTiles3D(int jumps, float amplitude, ccGridSize grid, float d)

@@ -31,10 +31,10 @@ TEST(GridEffectsTest, APageTurnRollsPointsRoundTheCylinderThenFlatOnTheBack) {
     // leans 20 degrees); past it a point goes round the cylinder, and more
     // than half its circumference past it lies flat on the back.
     const Case cases[] = {
-        {{0, 200}, 0.25f, {0, 200, 0}},             // before the fold
+        {{0, 200}, 0.25f, {0, 200, 0}},               // before the fold
         {{250, 0}, 0.25f, {215.69f, 12.49f, 47.30f}}, // round the cylinder
         {{300, 0}, 0.25f, {184.63f, 41.99f, 66.67f}}, // flat on the back
-        {{300, 0}, 0, {300, 0, 0}},                  // nothing turned yet
+        {{300, 0}, 0, {300, 0, 0}},                   // nothing turned yet
     };
     for (const Case& c : cases) {
         ccVertex3F v = PageTurn3D::turn(c.p, page, c.t);

@@ -1,7 +1,7 @@
 // Drawing into textures: the picture's orientation as a texture and as a
 // PNG, keeping what was drawn, and showing it as a sprite.
-#include "platform/ImageDecoder.h"
 #include "render/RenderTexture.h"
+#include "platform/ImageDecoder.h"
 #include "tests/render/RenderTestSupport.h"
 
 using namespace rendertest;
@@ -56,9 +56,9 @@ TEST_F(RenderTextureTest, DrawsUprightKeepsWhatWasDrawnAndSavesStraightAlpha) {
     platform::Image img = rt->getImage();
     ASSERT_EQ(img.width, 50);
     ASSERT_EQ(img.height, 30);
-    EXPECT_TRUE(near(pixel(img, 5, 5), {255, 255, 255, 255}));   // cleared, not drawn over
-    EXPECT_TRUE(near(pixel(img, 30, 12), {255, 0, 0, 255}));     // top of the sprite
-    EXPECT_TRUE(near(pixel(img, 30, 25), {0, 0, 255, 255}));     // bottom
+    EXPECT_TRUE(near(pixel(img, 5, 5), {255, 255, 255, 255})); // cleared, not drawn over
+    EXPECT_TRUE(near(pixel(img, 30, 12), {255, 0, 0, 255}));   // top of the sprite
+    EXPECT_TRUE(near(pixel(img, 30, 25), {0, 0, 255, 255}));   // bottom
     // Translucent green over white: 128 of green plus half the white.
     EXPECT_TRUE(near(pixel(img, 11, 28), {127, 255, 127, 255}, 3));
 
