@@ -178,8 +178,16 @@ bool missionWon(int mission) {
 }
 
 bool saveSurvivalBest(const std::string& file, double result) {
-    if (exists(file) && !(floatValue(value(file)) < result)) return false;
-    write(file, {{"key", formatFloat(result)}});
+    std::string text = formatFloat(result);
+    if (exists(file)) {
+        // Compared as floats, as the games keep their scores. A result that
+        // would be written as the text already stored is that best again,
+        // not a new one: hundredths added up frame by frame differ from
+        // their decimal reading in the last bits, either way.
+        double stored = floatValue(value(file));
+        if (!(float(stored) < float(result)) || formatFloat(stored) == text) return false;
+    }
+    write(file, {{"key", text}});
     return true;
 }
 

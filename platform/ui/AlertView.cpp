@@ -1,6 +1,7 @@
 #include "platform/ui/AlertView.h"
 
 #include "platform/ui/Label.h"
+#include "platform/ui/TextView.h"
 
 #include <algorithm>
 #include <cmath>
@@ -56,13 +57,12 @@ AlertView::AlertView(std::string title, std::string message, std::string cancel,
     titleLabel_->setShadowColor(rgba(0, 0, 0, 0.6f));
     titleLabel_->setTextAlignment(TextAlignment::Center);
     titleLabel_->setNumberOfLines(3);
-    messageLabel_ = ::make<Label>(Rect(), message_);
-    messageLabel_->setFont(Font::systemFont(16));
-    messageLabel_->setTextColor(rgba(1, 1, 1));
-    messageLabel_->setTextAlignment(TextAlignment::Center);
-    messageLabel_->setNumberOfLines(0);
+    messageView_ = ::make<TextView>(Rect(), message_);
+    messageView_->setFont(Font::systemFont(16));
+    messageView_->setTextColor(rgba(1, 1, 1));
+    messageView_->setTextAlignment(TextAlignment::Center);
     addSubview(titleLabel_.get());
-    addSubview(messageLabel_.get());
+    addSubview(messageView_.get());
     if (!cancel.empty()) {
         addButtonWithTitle(cancel);
         setCancelButtonIndex(0);
@@ -90,6 +90,19 @@ AlertView* AlertView::visibleAlert() {
     for (ModalPanel* p : visiblePanels())
         if (auto* alert = dynamic_cast<AlertView*>(p)) return alert;
     return nullptr;
+}
+
+bool AlertView::keyDown(const std::string& key) {
+    float page = messageView_->bounds().size.height * 0.8f;
+    if (key == "pageup") {
+        messageView_->scrollBy(-page);
+        return true;
+    }
+    if (key == "pagedown") {
+        messageView_->scrollBy(page);
+        return true;
+    }
+    return ModalPanel::keyDown(key);
 }
 
 int AlertView::escapeButtonIndex() const {
@@ -127,15 +140,13 @@ void AlertView::layoutPanel(Size screen) {
     int rows = n > 0 ? rowsFor(columns) : 0;
     float buttonsH = rows > 0 ? std::min(forButtons, rows * (buttonH + gap) - gap) : 0;
 
-    TextStyle ms;
-    ms.font = messageLabel_->font();
+    // A message taller than the room left scrolls inside it.
     float room = maxHeight - textTop - buttonsH - kPad - 2 * kGap;
-    float messageH = message_.empty() ? 0
-                                      : std::clamp(measureText(message_, ms, inner).height, 0.0f,
-                                                   std::max(0.0f, room));
+    messageView_->setFrame(Rect(kPad, textTop, inner, 0));
+    float messageH = std::clamp(messageView_->contentHeight(), 0.0f, std::max(0.0f, room));
 
     titleLabel_->setFrame(Rect(kPad, kPad, inner, titleH));
-    messageLabel_->setFrame(Rect(kPad, textTop, inner, messageH));
+    messageView_->setFrame(Rect(kPad, textTop, inner, messageH));
     float y = textTop + messageH + (messageH > 0 ? kGap + 4 : 0);
     float bw = (inner - float(columns - 1) * gap) / float(columns);
     for (size_t k = 0; k < order.size(); ++k) {

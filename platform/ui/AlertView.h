@@ -9,6 +9,7 @@ namespace platform {
 
 class AlertView;
 class Label;
+class TextView;
 
 // Told what became of an alert. Both calls are optional.
 class AlertViewDelegate {
@@ -61,9 +62,12 @@ public:
     void show() { showPanel(); }
     // The alert on screen, if any.
     static AlertView* visibleAlert();
+    // The message, which scrolls (drag, wheel, Page Up/Down) when too long.
+    TextView* messageView() const { return messageView_.get(); }
 
     bool drawsContent() const override { return true; }
     void draw(GraphicsContext& g) override;
+    bool keyDown(const std::string& key) override;
 
     static constexpr float kWidth = 284;
 
@@ -79,7 +83,8 @@ protected:
 
 private:
     std::string title_, message_;
-    Ref<Label> titleLabel_, messageLabel_;
+    Ref<Label> titleLabel_;
+    Ref<TextView> messageView_;
     AlertViewDelegate* delegate_ = nullptr;
 };
 

@@ -109,6 +109,16 @@ TEST_F(SavedGameDataTest, MinigameBestsOnlyImprove) {
     EXPECT_EQ(saved::value(saved::kAsteroidAvoid), "0.010000");
     saved::saveSurvivalBest(saved::kAsteroidAvoid, 3.5);
     EXPECT_EQ(saved::value(saved::kAsteroidAvoid), "3.500000");
+    // The same score again, added up in hundredths as the games do, is no
+    // new best, whichever way its last bits fall.
+    for (int frames : {127, 350, 981}) {
+        float sum = 0;
+        for (int f = 0; f < frames; ++f)
+            sum += 0.01f;
+        saved::write(saved::kDragShip, {{"key", saved::formatFloat(sum)}});
+        EXPECT_FALSE(saved::saveSurvivalBest(saved::kDragShip, sum)) << frames;
+        EXPECT_TRUE(saved::saveSurvivalBest(saved::kDragShip, sum + 0.01f)) << frames;
+    }
     saved::saveSpaceShootBest(0);
     EXPECT_EQ(saved::value(saved::kSpaceShoot), "0");
     saved::saveSpaceShootBest(4);

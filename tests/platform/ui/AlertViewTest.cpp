@@ -1,6 +1,7 @@
 #include "platform/ui/AlertView.h"
 #include "platform/Keyboard.h"
 #include "platform/ui/Button.h"
+#include "platform/ui/TextView.h"
 #include "tests/platform/ui/KitTestSupport.h"
 
 using namespace platform;
@@ -151,4 +152,51 @@ TEST_F(AlertViewTest, HugeTextsAndManyButtonsStayOnTheScreen) {
     EXPECT_EQ(AlertView::visibleAlert(), none.get());
     none->dismissWithClickedButtonIndex(0, false);
     EXPECT_EQ(AlertView::visibleAlert(), nullptr);
+}
+
+// Help texts run longer than the screen: the whole message can be read by
+// dragging it, the wheel or Page Up/Down, and a drag over it presses nothing.
+TEST_F(AlertViewTest, AMessageTooLongForTheScreenScrollsToItsEnd) {
+    std::string text;
+    for (int i = 1; i <= 60; ++i)
+        text += "Line " + std::to_string(i) + "\n";
+    text += "THE END";
+    std::vector<std::string> log;
+    auto answers = make<Answers>(&log);
+    auto alert = AlertView::make("Help", text, answers.get(), "Okay!");
+    alert->show();
+    run(0.3);
+    TextView* message = alert->messageView();
+    ASSERT_TRUE(message->scrolls());
+    float end = message->contentHeight() - message->bounds().size.height;
+    EXPECT_EQ(message->contentOffset(), 0);
+    Rect shown(message->originInWindow(), message->bounds().size);
+    platform::Image top = frame();
+
+    Keyboard::shared().keyDown("pagedown");
+    float paged = message->contentOffset();
+    EXPECT_GT(paged, 0);
+    Point mid = centreOf(message);
+    input_->wheel(mid, 0, -1); // towards the user: further down
+    EXPECT_GT(message->contentOffset(), paged);
+    input_->began(1, mid);
+    input_->moved(1, Point(mid.x, mid.y - 2000));
+    input_->ended(1, Point(mid.x, mid.y - 2000));
+    EXPECT_EQ(message->contentOffset(), end);
+    EXPECT_TRUE(log.empty()) << "a drag over the message pressed a button";
+    EXPECT_TRUE(alert->isVisible());
+
+    // What the window shows of the message moved with it.
+    platform::Image bottom = frame();
+    int changed = 0;
+    for (int y = int(shown.minY()); y < int(shown.maxY()); ++y)
+        for (int x = int(shown.minX()); x < int(shown.maxX()); ++x)
+            changed += !near(pixel(top, x, y), pixel(bottom, x, y));
+    EXPECT_GT(changed, 200);
+
+    Keyboard::shared().keyDown("pageup");
+    EXPECT_LT(message->contentOffset(), end);
+    Keyboard::shared().keyDown("return"); // Enter still presses the button
+    run(0.3);
+    EXPECT_EQ(log.front(), "clicked 0 shown");
 }
