@@ -23,6 +23,7 @@ NebularkAppDelegate::~NebularkAppDelegate() {
     Director::setDrawAfterSceneHook(nullptr);
     // Its banner's textures go while there is still a GL context.
     QNNotificationManager::purgeSharedMgr();
+    XWBannerManager::purgeSharedManager();
     if (Director* director = Director::existingDirector()) {
         if (director->runningScene() || director->isOpenGLAttached()) director->end();
         Director::purgeSharedDirector();

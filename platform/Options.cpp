@@ -27,6 +27,13 @@ bool parseNumber(std::string_view text, T& out) {
 
 } // namespace
 
+bool isAdServerURL(std::string_view url) {
+    for (std::string_view scheme : {"http://", "https://"})
+        if (url.size() > scheme.size() && url.substr(0, scheme.size()) == scheme)
+            return url.find_first_of(" \t\r\n") == std::string_view::npos;
+    return false;
+}
+
 std::string usage() {
     return "usage: nebulark [options]\n"
            "\n"
@@ -44,6 +51,9 @@ std::string usage() {
            "  --demo NAME         run a demo scene instead of the game\n"
            "  --start NAME        open a screen at once, without the splash (see below)\n"
            "  --autoplay          game screens play by themselves\n"
+           "  --ad-server URL     where the ad strip gets its ads (default: the game's own\n"
+           "                      house ads, served in the program; also NEBULARK_AD_SERVER)\n"
+           "  --no-ads            no ad strip\n"
            "  --help              show this text\n";
 }
 
@@ -93,6 +103,13 @@ bool parseOptions(int argc, const char* const* argv, Options& out, std::string& 
         } else if (arg == "--autoplay") {
             if (!noValue()) return false;
             out.autoplay = true;
+        } else if (arg == "--no-ads") {
+            if (!noValue()) return false;
+            out.noAds = true;
+        } else if (arg == "--ad-server") {
+            if (!takesValue(value)) return false;
+            if (!isAdServerURL(value)) return bad("expected an http:// or https:// URL");
+            out.adServer = std::string(value);
         } else if (arg == "--scale") {
             if (!takesValue(value)) return false;
             if (!parseNumber(value, out.scale) || out.scale < 1 || out.scale > 16)

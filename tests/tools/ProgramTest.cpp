@@ -35,9 +35,10 @@ TEST(Program, HeadlessRunWritesANonBlankScreenshot) {
 
 TEST(Program, TheHeadlessRunWalksThroughTheScreensAndEndsOnTheMainMenu) {
     test::TempDir dir;
-    Result r = run("--headless --fixed-dt 0.0166667 --script " NEBULARK_WALK_SCRIPT
-                   " --screenshot " + dir.file("run.png"),
-                   dir);
+    Result r =
+        run("--headless --fixed-dt 0.0166667 --script " NEBULARK_WALK_SCRIPT " --screenshot " +
+                dir.file("run.png"),
+            dir);
     ASSERT_EQ(r.code, 0) << r.output;
     Png png = readPng(dir.file("run.png"));
     ASSERT_EQ(png.width, 320);
@@ -83,6 +84,9 @@ TEST(Program, BadInputEndsWithOneLineAndNonZeroExit) {
         {"--bogus", "nebulark: unknown option '--bogus' (see --help)\n"},
         {"--script " + dir.file("missing.txt"),
          "nebulark: cannot read script file '" + dir.file("missing.txt") + "'\n"},
+        {"--ad-server file:///etc/passwd",
+         "nebulark: option --ad-server: expected an http:// or https:// URL, got "
+         "'file:///etc/passwd'\n"},
         {"--start nowhere",
          "nebulark: unknown screen 'nowhere' (known: " + startScreenNames() + ")\n"},
         {"--headless --documents /proc/forbidden",
@@ -96,16 +100,17 @@ TEST(Program, BadInputEndsWithOneLineAndNonZeroExit) {
     test::writeText(dir.file("bad.txt"), "# fine\n7 touch down 1\n");
     Result r = run("--headless --script " + dir.file("bad.txt"), dir);
     EXPECT_EQ(r.code, 2);
-    EXPECT_EQ(r.output, "nebulark: " + dir.file("bad.txt") + ": line 2: touch down needs X Y [ID]\n");
+    EXPECT_EQ(r.output,
+              "nebulark: " + dir.file("bad.txt") + ": line 2: touch down needs X Y [ID]\n");
 }
 
 TEST(Program, HelpListsEveryOption) {
     test::TempDir dir;
     Result r = run("--help", dir);
     EXPECT_EQ(r.code, 0);
-    for (const char* option : {"--headless", "--scale", "--fullscreen", "--frames", "--fixed-dt",
-                               "--screenshot", "--script", "--documents", "--resources", "--seed",
-                               "--demo", "--start", "--autoplay", "--help",
-                               "screens for --start: menu"})
+    for (const char* option :
+         {"--headless", "--scale", "--fullscreen", "--frames", "--fixed-dt", "--screenshot",
+          "--script", "--documents", "--resources", "--seed", "--demo", "--start", "--autoplay",
+          "--ad-server", "--no-ads", "--help", "screens for --start: menu"})
         EXPECT_NE(r.output.find(option), std::string::npos) << option;
 }

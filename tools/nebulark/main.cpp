@@ -1,5 +1,6 @@
 // The program's entry: reads the command line and hands control to the
 // platform's application loop, with the game (or a demo) as its delegate.
+#include "ads/AdSettings.h"
 #include "game/NebularkAppDelegate.h"
 #include "game/StartScreens.h"
 #include "platform/Application.h"
@@ -8,6 +9,7 @@
 #include "tools/nebulark/TestPattern.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <utility>
 
@@ -22,20 +24,38 @@ namespace {
 
 // Scenes shown on the engine without the game around them.
 const std::pair<const char*, Ref<Scene> (*)()> demos[] = {
-    {"gallery", makeGalleryScene},
-    {"spine", makeSpineScene},
-    {"actions", makeActionsScene},
-    {"transitions", makeTransitionsScene},
-    {"views", makeViewsScene},
+    {"gallery", makeGalleryScene},         {"spine", makeSpineScene}, {"actions", makeActionsScene},
+    {"transitions", makeTransitionsScene}, {"views", makeViewsScene},
 };
 
 std::string demoNames() {
     std::string names;
-    for (const auto& demo : demos) names += std::string(demo.first) + ", ";
+    for (const auto& demo : demos)
+        names += std::string(demo.first) + ", ";
     return names + "pattern";
 }
 
+// Where the ad strip gets its ads: the house ads unless a server is named.
+bool setUpAds(const platform::Options& options) {
+    AdSettings& ads = AdSettings::shared();
+    ads.enabled = !options.noAds;
+    ads.serverURL = options.adServer;
+    const char* env = std::getenv("NEBULARK_AD_SERVER");
+    if (ads.serverURL.empty() && env && *env) {
+        if (!platform::isAdServerURL(env)) {
+            std::fprintf(stderr,
+                         "nebulark: NEBULARK_AD_SERVER: expected an http:// or https:// URL, "
+                         "got '%s'\n",
+                         env);
+            return false;
+        }
+        ads.serverURL = env;
+    }
+    return true;
+}
+
 int runGame(const platform::Options& options) {
+    if (!setUpAds(options)) return 2;
     Ref<NebularkAppDelegate> game = make<NebularkAppDelegate>();
     if (!options.start.empty()) {
         const StartScreen* screen = findStartScreen(options.start);
@@ -76,8 +96,8 @@ int main(int argc, char** argv) {
     }
     if (options.help) {
         std::fputs(platform::usage().c_str(), stdout);
-        std::printf("\nscreens for --start: %s\ndemos for --demo: %s\n",
-                    startScreenNames().c_str(), demoNames().c_str());
+        std::printf("\nscreens for --start: %s\ndemos for --demo: %s\n", startScreenNames().c_str(),
+                    demoNames().c_str());
         return 0;
     }
     return options.demo.empty() ? runGame(options) : runDemo(options);

@@ -15,6 +15,8 @@ void writeScenery(Fonts& fonts, const std::string& dir);
 void writeParticleTextures(const std::string& dir);
 void writeBitmapFonts(Fonts& fonts, const std::string& dir);
 void writeSounds(const std::string& dir);
+// The house ads: "ad-NAME.png" banners, "ad-text.html" and "ad-page.html".
+void writeHouseAds(Fonts& fonts, const std::string& dir);
 // The desktop icon: "icon-N.png" for each of kIconSizes and "icon.svg".
 constexpr int kIconSizes[] = {48, 128, 256};
 void writeIcons(const std::string& dir);

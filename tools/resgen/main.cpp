@@ -50,6 +50,7 @@ int main(int argc, char** argv) {
         resgen::writeScenery(fonts, dir);
         resgen::writeParticleTextures(dir);
         resgen::writeBitmapFonts(fonts, dir);
+        resgen::writeHouseAds(fonts, dir);
     }
     resgen::writeSounds(dir);
     // Let go of the libraries' caches so leak checkers see a clean exit.

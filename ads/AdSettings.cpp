@@ -1,0 +1,6 @@
+#include "ads/AdSettings.h"
+
+AdSettings& AdSettings::shared() {
+    static AdSettings settings;
+    return settings;
+}
