@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Http.h"
+
 #include <string>
 
 // Where the banner strip gets its ads. Set once by the program at start-up;
@@ -13,6 +15,15 @@ struct AdSettings {
     // Seconds to wait for a server to accept, and for a whole answer.
     double connectTimeout = 5;
     double timeout = 15;
+
+    // `path` ("/request.php?...") on the ad server.
+    std::string url(const std::string& path) const;
+
+    // A GET of `url` as the ad clients make it: with `userAgent`, at most
+    // `maxBodyBytes` long, within these time-outs.
+    platform::HttpRequest request(std::string url, const std::string& userAgent,
+                                  size_t maxBodyBytes,
+                                  platform::Redirects redirects = platform::Redirects::Keep) const;
 
     static AdSettings& shared();
 };

@@ -72,14 +72,10 @@ void CometBannerView::requestFreshAd() {
     if (!delegate_) return;
     if (task_) task_->cancel();
     const AdSettings& settings = AdSettings::shared();
-    HttpRequest request;
-    request.url =
-        settings.serverURL + "/comet/ad?" + requestQuery(delegate_->publisherIdForAd(this));
-    request.headers = {{"Accept", "application/json"},
-                       {"User-Agent", "Comet/1.0 (" + deviceModel() + ")"}};
-    request.maxBodyBytes = kMaxAnswerBytes;
-    request.connectTimeout = settings.connectTimeout;
-    request.timeout = settings.timeout;
+    HttpRequest request = settings.request(
+        settings.url("/comet/ad?" + requestQuery(delegate_->publisherIdForAd(this))),
+        "Comet/1.0 (" + deviceModel() + ")", kMaxAnswerBytes);
+    request.headers.emplace_back("Accept", "application/json");
     // Cancelled before the banner goes.
     task_ = httpGetAsync(request, [this](const HttpResponse& r) { received(r); });
 }

@@ -1,12 +1,12 @@
 #include "ads/HouseAdServer.h"
 
+#include "platform/Files.h"
 #include "platform/Json.h"
+#include "platform/XmlDocument.h"
 #include "support/Log.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <optional>
 
 using namespace platform;
 
@@ -28,56 +28,30 @@ const CometLine kCometAds[] = {
     {"How long can you last?", "Quick Play keeps your best score at every difficulty."},
 };
 
-bool readFile(const std::filesystem::path& path, std::string& out) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream s;
-    s << in.rdbuf();
-    out = s.str();
-    return true;
-}
-
-std::string xmlText(const std::string& s) {
-    std::string out;
-    for (char c : s) {
-        switch (c) {
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '&':
-            out += "&amp;";
-            break;
-        default:
-            out += c;
-        }
+// A file of the ads, or nothing (logged) when it cannot be read.
+std::optional<std::string> adFile(const std::string& dir, const std::string& name) {
+    auto bytes = platform::readFile(dir + "/" + name, size_t(1) << 20);
+    if (!bytes) {
+        ccLog("House ads: %s is missing", name.c_str());
+        return std::nullopt;
     }
-    return out;
+    return std::string(bytes->begin(), bytes->end());
 }
 
 } // namespace
 
 HouseAdServer::HouseAdServer(const std::string& resourceDirectory)
     : server_([this](const HttpServerRequest& q, HttpServerResponse& r) { answer(q, r); }) {
-    std::filesystem::path dir(resourceDirectory);
     for (const char* name : kBanners) {
         std::string file = std::string("ad-") + name + ".png";
-        std::string bytes;
-        if (!readFile(dir / file, bytes)) {
-            ccLog("House ads: %s is missing", file.c_str());
-            continue;
+        if (auto bytes = adFile(resourceDirectory, file)) {
+            files_[file] = std::move(*bytes);
+            ads_.push_back(OrbitAd{name, file, {}});
         }
-        files_[file] = std::move(bytes);
-        ads_.push_back(OrbitAd{name, file, {}});
     }
-    std::string html;
-    if (readFile(dir / kTextAdFile, html))
-        ads_.push_back(OrbitAd{"text", {}, html});
-    else
-        ccLog("House ads: %s is missing", kTextAdFile);
-    if (readFile(dir / kPageFile, html)) files_[kPageFile] = html;
+    if (auto html = adFile(resourceDirectory, kTextAdFile))
+        ads_.push_back(OrbitAd{"text", {}, *html});
+    if (auto page = adFile(resourceDirectory, kPageFile)) files_[kPageFile] = *page;
 }
 
 HouseAdServer::~HouseAdServer() {
@@ -123,10 +97,10 @@ std::string HouseAdServer::orbitAnswer(const std::string& name) const {
             html.replace(at, 3, "]]]]><![CDATA[>");
         xml += "<ad type=\"textAd\">\n  <htmlString><![CDATA[" + html + "]]></htmlString>\n";
     } else {
-        xml += "<ad type=\"imageAd\">\n  <imageurl>" + xmlText(house + it->picture) +
+        xml += "<ad type=\"imageAd\">\n  <imageurl>" + escapeMarkup(house + it->picture) +
                "</imageurl>\n  <bannerwidth>320</bannerwidth>\n  <bannerheight>50</bannerheight>\n";
     }
-    xml += "  <clickurl>" + xmlText(house + kPageFile + "?from=" + it->name) +
+    xml += "  <clickurl>" + escapeMarkup(house + kPageFile + "?from=" + it->name) +
            "</clickurl>\n  <clicktype>inapp</clicktype>\n  <scale>yes</scale>\n"
            "  <skippreflight>no</skippreflight>\n  <refresh>" +
            std::to_string(kRefreshSeconds) + "</refresh>\n</ad>\n";

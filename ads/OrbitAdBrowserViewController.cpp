@@ -4,37 +4,15 @@
 #include "ads/OrbitBannerView.h"
 #include "platform/SystemOpener.h"
 #include "platform/Window.h"
+#include "platform/XmlDocument.h"
 #include "support/Log.h"
 
 using namespace platform;
 
 namespace {
 
-std::string escapeHTML(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '&':
-            out += "&amp;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
-}
-
 std::string notice(const std::string& text) {
-    return "<body style='font-family:sans-serif;margin:24px;color:#555'><p>" + escapeHTML(text) +
+    return "<body style='font-family:sans-serif;margin:24px;color:#555'><p>" + escapeMarkup(text) +
            "</p></body>";
 }
 
@@ -85,18 +63,18 @@ void OrbitAdBrowserViewController::loadView() {
 void OrbitAdBrowserViewController::viewDidLoad() {
     Keyboard::shared().addResponder(this, Keyboard::kModalPriority);
     if (receivedData)
-        show(*receivedData, mimeType, baseURL_);
+        show(*receivedData, mimeType, pageURL_);
     else
         loadURL(_url);
 }
 
 void OrbitAdBrowserViewController::loadData(std::string data, std::string type,
-                                            std::string encoding, std::string baseURL) {
+                                            std::string encoding, std::string url) {
     mimeType = std::move(type);
     textEncodingName = std::move(encoding);
-    baseURL_ = std::move(baseURL);
+    pageURL_ = std::move(url);
     if (isViewLoaded())
-        show(data, mimeType, baseURL_);
+        show(data, mimeType, pageURL_);
     else
         receivedData = std::move(data);
 }
@@ -111,14 +89,8 @@ void OrbitAdBrowserViewController::loadURL(const std::string& url) {
         show(notice("This page cannot be shown."), "text/html", "");
         return;
     }
-    const AdSettings& settings = AdSettings::shared();
-    HttpRequest request;
-    request.url = url;
-    request.headers = {{"User-Agent", userAgent_}};
-    request.redirects = Redirects::Follow;
-    request.maxBodyBytes = kMaxPageBytes;
-    request.connectTimeout = settings.connectTimeout;
-    request.timeout = settings.timeout;
+    HttpRequest request =
+        AdSettings::shared().request(url, userAgent_, kMaxPageBytes, Redirects::Follow);
     // The task is cancelled before the controller goes.
     task_ = httpGetAsync(request, [this](const HttpResponse& r) {
         task_ = nullptr;
@@ -128,25 +100,26 @@ void OrbitAdBrowserViewController::loadURL(const std::string& url) {
         }
         mimeType = r.mimeType;
         textEncodingName = r.textEncoding;
-        show(r.body, r.mimeType, directoryURL(r.url));
+        show(r.body, r.mimeType, r.url);
     });
     updateSpinner();
 }
 
 void OrbitAdBrowserViewController::show(const std::string& data, const std::string& type,
-                                        const std::string& baseURL) {
+                                        const std::string& url) {
     view(); // made now if it was not
     std::string html;
     if (type.empty() || type == "text/html" || type == "application/xhtml+xml")
         html = data;
     else if (type == "text/plain")
-        html = "<pre style='white-space:pre-wrap'>" + escapeHTML(data) + "</pre>";
+        html = "<pre style='white-space:pre-wrap'>" + escapeMarkup(data) + "</pre>";
     else if (type.rfind("image/", 0) == 0)
-        html = "<body style='margin:0'><img style='max-width:100%' src=\"" + escapeHTML(_url) +
+        html = "<body style='margin:0'><img style='max-width:100%' src=\"" + escapeMarkup(url) +
                "\"></body>";
     else
         html = notice("This page cannot be shown.");
-    _webView->loadHTMLString(html, baseURL);
+    // Relative links and pictures are read against the page's folder.
+    _webView->loadHTMLString(html, url.empty() ? std::string() : directoryURL(url));
     _webView->setContentOffset(0);
     updateSpinner();
 }

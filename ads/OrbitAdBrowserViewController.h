@@ -40,9 +40,9 @@ public:
     void setScalesPageToFit(bool on);
     const std::string& url() const { return _url; }
 
-    // Shows `data` (already fetched) for the URL instead of fetching it.
+    // Shows `data`, already fetched from `url`, instead of fetching.
     void loadData(std::string data, std::string mimeType, std::string textEncoding,
-                  std::string baseURL);
+                  std::string url);
     // Fetches `url` and shows it.
     void loadURL(const std::string& url);
 
@@ -62,7 +62,8 @@ public:
     bool keyDown(const std::string& key) override;
 
 private:
-    void show(const std::string& data, const std::string& mimeType, const std::string& baseURL);
+    // Shows `data` that came from `url` (empty: from nowhere).
+    void show(const std::string& data, const std::string& mimeType, const std::string& url);
     void updateSpinner();
 
     Ref<platform::HtmlView> _webView;
@@ -72,7 +73,7 @@ private:
     std::string textEncodingName;
     // A page handed in before the view was made.
     std::optional<std::string> receivedData;
-    std::string baseURL_;
+    std::string pageURL_;
     OrbitAdBrowserViewControllerDelegate* delegate_ = nullptr;
     Ref<platform::Toolbar> toolbar_;
     Ref<platform::ActivityIndicatorView> spinner_;

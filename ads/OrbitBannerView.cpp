@@ -109,6 +109,13 @@ void OrbitBannerView::cancelAdRequests() {
     checker_ = nullptr;
     if (_refreshTimer) _refreshTimer->invalidate();
     _refreshTimer = nullptr;
+    // An ad still held by a flip no longer reaches the banner.
+    std::function<void(View*)> untarget = [&](View* v) {
+        if (auto* control = dynamic_cast<Control*>(v)) control->removeTarget();
+        for (const Ref<View>& sub : v->subviews())
+            untarget(sub.get());
+    };
+    untarget(this);
     // A browser still up takes itself down when Done is pressed.
     if (browser_) browser_->setDelegate(nullptr);
     browser_ = nullptr;
@@ -193,17 +200,14 @@ void OrbitBannerView::asyncRequestAdWithPublisherId(const std::string& publisher
     request_ = makeCancelFlag();
 
     const AdSettings& settings = AdSettings::shared();
-    HttpRequest request;
-    request.url =
-        settings.serverURL + "/request.php?" + requestQuery(publisherId, advertisingSection_);
-    request.headers = {{"Accept", "text/xml"}, {"User-Agent", userAgent()}};
-    request.redirects = Redirects::Follow;
-    request.maxBodyBytes = kMaxAnswerBytes;
-    request.connectTimeout = settings.connectTimeout;
-    request.timeout = settings.timeout;
+    HttpRequest request = settings.request(
+        settings.url("/request.php?" + requestQuery(publisherId, advertisingSection_)), userAgent(),
+        kMaxAnswerBytes, Redirects::Follow);
+    request.headers.emplace_back("Accept", "text/xml");
+    HttpRequest picture = settings.request("", userAgent(), kMaxImageBytes, Redirects::Follow);
 
     RunLoop& loop = RunLoop::main();
-    runInBackground([&loop, request, cancel = request_, this] {
+    runInBackground([&loop, request, picture, cancel = request_, this]() mutable {
         HttpResponse answer = httpGet(request, cancel);
         std::shared_ptr<XmlDocument> doc;
         if (answer.succeeded())
@@ -211,10 +215,7 @@ void OrbitBannerView::asyncRequestAdWithPublisherId(const std::string& publisher
         Ref<DecodedImage> image;
         std::string imageURL = doc ? trim(doc->root().childText("imageurl")) : std::string();
         if (!imageURL.empty() && !*cancel) {
-            HttpRequest picture = request;
             picture.url = imageURL;
-            picture.headers = {{"User-Agent", userAgent()}};
-            picture.maxBodyBytes = kMaxImageBytes;
             HttpResponse got = httpGet(picture, cancel);
             if (got.succeeded())
                 image =
@@ -270,8 +271,9 @@ void OrbitBannerView::setUpAd(const XmlElement& root, Ref<DecodedImage> image) {
                           ControlEventTouchUpInside);
         showAdView(button.get());
     } else if (type == "textAd") {
+        // The page has no delegate: the view may outlive the banner while it
+        // flips out, and the button over it takes the taps.
         auto web = make<HtmlView>(Rect(Point(), kBannerSize));
-        web->setDelegate(this);
         web->loadHTMLString(root.childText("htmlString"), "");
         auto button = make<Button>(Rect(Point(), kBannerSize), ButtonType::Custom);
         button->setAlpha(0.47f);
@@ -405,7 +407,7 @@ void OrbitBannerView::presentBrowser(const std::string& url, const std::string* 
     browser_->setDelegate(this);
     browser_->setUserAgent(userAgent());
     browser_->setScalesPageToFit(_shouldScaleWebView);
-    if (data) browser_->loadData(*data, mimeType, textEncoding, directoryURL(url));
+    if (data) browser_->loadData(*data, mimeType, textEncoding, url);
     if (!StatusBar::hidden()) {
         StatusBar::setHidden(true, true);
         _statusBarWasVisible = true;

@@ -51,7 +51,6 @@ public:
 // to the system only with the schemes it is allowed to open, and the
 // browser fetches http and https only.
 class OrbitBannerView : public platform::View,
-                        public platform::HtmlViewDelegate,
                         public RedirectCheckerDelegate,
                         public OrbitAdBrowserViewControllerDelegate {
 public:

@@ -5,14 +5,8 @@ using namespace platform;
 RedirectChecker::RedirectChecker(const std::string& url, const std::string& userAgent,
                                  RedirectCheckerDelegate* delegate)
     : _delegate(delegate), url_(url) {
-    const AdSettings& settings = AdSettings::shared();
-    HttpRequest request;
-    request.url = url;
-    request.headers = {{"User-Agent", userAgent}};
-    request.redirects = Redirects::StopAtFirst;
-    request.maxBodyBytes = kMaxBodyBytes;
-    request.connectTimeout = settings.connectTimeout;
-    request.timeout = settings.timeout;
+    HttpRequest request =
+        AdSettings::shared().request(url, userAgent, kMaxBodyBytes, Redirects::StopAtFirst);
     // The completion runs only while the task is not cancelled, and the
     // checker cancels it before it goes.
     task_ = httpGetAsync(request, [this](const HttpResponse& r) { finished(r); });

@@ -34,6 +34,10 @@ XWBannerManager::~XWBannerManager() {
         bannerClipView_->purchaseButton()->removeTarget();
         bannerClipView_->removeFromSuperview();
     }
+    // Its server goes with it.
+    AdSettings& settings = AdSettings::shared();
+    if (houseAdServer_ && settings.serverURL == houseAdServer_->baseURL())
+        settings.serverURL.clear();
 }
 
 void XWBannerManager::addAdsToViewController(ViewController* controller) {

@@ -9,21 +9,21 @@ namespace platform {
 
 // What the command line asked for.
 struct Options {
-    bool headless = false; // no window: SDL's offscreen driver
-    float scale = 0;       // window pixels per point; 0 = choose
+    bool headless = false;           // no window: SDL's offscreen driver
+    float scale = 0;                 // window pixels per point; 0 = choose
     bool fullscreen = false;
-    std::string screenshot;       // PNG of the last frame, written on exit
-    int64_t frames = -1;          // quit after this many frames; -1 = never
-    double fixedDt = 0;           // every frame advances exactly this long
-    std::string script;           // scripted input file
-    std::string documents;        // Documents directory override
-    std::string resources;        // resource directory override
-    std::optional<uint32_t> seed; // seed of both random sources
-    std::string demo;             // a named demo scene instead of the game
-    std::string start;            // a named screen to open after start-up
-    bool autoplay = false;        // game screens play by themselves
-    std::string adServer;         // the ad server (http or https URL); empty: the house ads
-    bool noAds = false;           // no ad strip at all
+    std::string screenshot;          // PNG of the last frame, written on exit
+    int64_t frames = -1;             // quit after this many frames; -1 = never
+    double fixedDt = 0;              // every frame advances exactly this long
+    std::string script;              // scripted input file
+    std::string documents;           // Documents directory override
+    std::string resources;           // resource directory override
+    std::optional<uint32_t> seed;    // seed of both random sources
+    std::string demo;                // a named demo scene instead of the game
+    std::string start;               // a named screen to open after start-up
+    bool autoplay = false;           // game screens play by themselves
+    std::string adServer;            // the ad server (http or https); empty: the house ads
+    bool noAds = false;              // no ad strip at all
     bool help = false;
 };
 

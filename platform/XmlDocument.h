@@ -54,4 +54,8 @@ private:
     std::unique_ptr<pugi::xml_document> doc_;
 };
 
+// `text` with "<", ">", "&", '"' and "'" as references, so that it stands
+// as itself in XML or HTML text and attribute values.
+std::string escapeMarkup(const std::string& text);
+
 } // namespace platform

@@ -35,10 +35,9 @@ TEST(Program, HeadlessRunWritesANonBlankScreenshot) {
 
 TEST(Program, TheHeadlessRunWalksThroughTheScreensAndEndsOnTheMainMenu) {
     test::TempDir dir;
-    Result r =
-        run("--headless --fixed-dt 0.0166667 --script " NEBULARK_WALK_SCRIPT " --screenshot " +
-                dir.file("run.png"),
-            dir);
+    Result r = run("--headless --fixed-dt 0.0166667 --script " NEBULARK_WALK_SCRIPT
+                   " --screenshot " + dir.file("run.png"),
+                   dir);
     ASSERT_EQ(r.code, 0) << r.output;
     Png png = readPng(dir.file("run.png"));
     ASSERT_EQ(png.width, 320);
@@ -100,17 +99,16 @@ TEST(Program, BadInputEndsWithOneLineAndNonZeroExit) {
     test::writeText(dir.file("bad.txt"), "# fine\n7 touch down 1\n");
     Result r = run("--headless --script " + dir.file("bad.txt"), dir);
     EXPECT_EQ(r.code, 2);
-    EXPECT_EQ(r.output,
-              "nebulark: " + dir.file("bad.txt") + ": line 2: touch down needs X Y [ID]\n");
+    EXPECT_EQ(r.output, "nebulark: " + dir.file("bad.txt") + ": line 2: touch down needs X Y [ID]\n");
 }
 
 TEST(Program, HelpListsEveryOption) {
     test::TempDir dir;
     Result r = run("--help", dir);
     EXPECT_EQ(r.code, 0);
-    for (const char* option :
-         {"--headless", "--scale", "--fullscreen", "--frames", "--fixed-dt", "--screenshot",
-          "--script", "--documents", "--resources", "--seed", "--demo", "--start", "--autoplay",
-          "--ad-server", "--no-ads", "--help", "screens for --start: menu"})
+    for (const char* option : {"--headless", "--scale", "--fullscreen", "--frames", "--fixed-dt",
+                               "--screenshot", "--script", "--documents", "--resources", "--seed",
+                               "--demo", "--start", "--autoplay", "--ad-server", "--no-ads",
+                               "--help", "screens for --start: menu"})
         EXPECT_NE(r.output.find(option), std::string::npos) << option;
 }

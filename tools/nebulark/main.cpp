@@ -24,14 +24,16 @@ namespace {
 
 // Scenes shown on the engine without the game around them.
 const std::pair<const char*, Ref<Scene> (*)()> demos[] = {
-    {"gallery", makeGalleryScene},         {"spine", makeSpineScene}, {"actions", makeActionsScene},
-    {"transitions", makeTransitionsScene}, {"views", makeViewsScene},
+    {"gallery", makeGalleryScene},
+    {"spine", makeSpineScene},
+    {"actions", makeActionsScene},
+    {"transitions", makeTransitionsScene},
+    {"views", makeViewsScene},
 };
 
 std::string demoNames() {
     std::string names;
-    for (const auto& demo : demos)
-        names += std::string(demo.first) + ", ";
+    for (const auto& demo : demos) names += std::string(demo.first) + ", ";
     return names + "pattern";
 }
 
@@ -96,8 +98,8 @@ int main(int argc, char** argv) {
     }
     if (options.help) {
         std::fputs(platform::usage().c_str(), stdout);
-        std::printf("\nscreens for --start: %s\ndemos for --demo: %s\n", startScreenNames().c_str(),
-                    demoNames().c_str());
+        std::printf("\nscreens for --start: %s\ndemos for --demo: %s\n",
+                    startScreenNames().c_str(), demoNames().c_str());
         return 0;
     }
     return options.demo.empty() ? runGame(options) : runDemo(options);
