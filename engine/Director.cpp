@@ -229,7 +229,7 @@ void Director::setAnimationInterval(double interval) { animationInterval_ = inte
 void Director::setAlphaBlending(bool on) {
     if (on) {
         glEnable(GL_BLEND);
-        glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+        platform::GLState::current().setBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
     } else {
         glDisable(GL_BLEND);
     }
@@ -247,10 +247,7 @@ void Director::setDepthTest(bool on) {
 }
 
 void Director::setTexture2D(bool on) {
-    if (on)
-        glEnable(GL_TEXTURE_2D);
-    else
-        glDisable(GL_TEXTURE_2D);
+    platform::GLState::current().setTexturing(on);
 }
 
 void Director::initGLDefaultValues() {
@@ -432,6 +429,10 @@ void Director::resume() {
 }
 
 void Director::mainLoop() {
+    // Whatever ran between frames (the window's composition, views, tests)
+    // may have set GL state without the cache: start the frame from nothing
+    // known. Repeating a call that changes nothing is cheap.
+    platform::GLState::current().invalidate();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
     platform::TimeOfDay now;
@@ -462,6 +463,7 @@ void Director::mainLoop() {
         scene->visit();
     }
     if (drawAfterSceneHook()) drawAfterSceneHook()();
+    platform::GLState::current().restoreDefaults();
     glPopMatrix();
 
     if (openGLView_) openGLView_->swapBuffers();

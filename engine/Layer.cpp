@@ -129,16 +129,18 @@ void ColorLayer::updateColor() {
 }
 
 void ColorLayer::draw() {
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_COLOR_ARRAY);
+    platform::GLState& gl = platform::GLState::current();
+    gl.setArrays(platform::GLState::kVertexArray | platform::GLState::kColorArray);
+    gl.setTexturing(false);
+    gl.bindArrayBuffer(0);
+    // The colours are not premultiplied: a see-through layer blends by alpha.
+    if (opacity_ != 255)
+        gl.setBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    else
+        gl.setBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
     glVertexPointer(2, GL_FLOAT, 0, squareVertices);
     glColorPointer(4, GL_UNSIGNED_BYTE, 0, squareColors);
-    bool blended = opacity_ != 255;
-    if (blended) glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
-    if (blended) glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
-    glDisableClientState(GL_VERTEX_ARRAY);
-    glDisableClientState(GL_COLOR_ARRAY);
 }
 
 // --- MultiplexLayer ---

@@ -13,9 +13,12 @@ ScrollerSprite::ScrollerSprite(Texture2D* texture) {
 
 void ScrollerSprite::draw() {
     if (!texture_) return;
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glEnable(GL_TEXTURE_2D);
+    platform::GLState& gl = platform::GLState::current();
+    gl.setArrays(platform::GLState::kVertexArray | platform::GLState::kTexCoordArray);
+    gl.useTexture(texture_->name());
+    // Untinted, with the drawing default blend, whatever the node's own.
+    gl.setColor(255, 255, 255, 255);
+    gl.setBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
     glMatrixMode(GL_TEXTURE);
     glPushMatrix();
     glLoadIdentity();
@@ -23,7 +26,4 @@ void ScrollerSprite::draw() {
     texture_->drawAtPoint(Point(0, 0));
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
-    glDisable(GL_TEXTURE_2D);
-    glDisableClientState(GL_VERTEX_ARRAY);
-    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
 }

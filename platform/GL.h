@@ -4,6 +4,7 @@
 #include <GLES/gl.h>
 #include <GLES/glext.h>
 
+#include "platform/GLState.h"
 #include "support/Ref.h"
 
 #include <cstdint>
@@ -29,8 +30,14 @@ public:
     // current on another thread. Null when the platform cannot make one.
     virtual Ref<GLContext> createSharedContext() = 0;
 
+    // The state the drawing code last set on this context.
+    GLState& glState() { return glState_; }
+
 protected:
     static void setCurrent(GLContext* context);
+
+private:
+    GLState glState_;
 };
 
 // An offscreen colour target, with an optional depth buffer, that a view

@@ -81,16 +81,10 @@ void AtlasNode::draw() {
 
 void AtlasNode::drawQuads(unsigned n) {
     if (!textureAtlas_ || !texture()) return;
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glEnable(GL_TEXTURE_2D);
-    glColor4ub(color_.r, color_.g, color_.b, opacity_);
-    bool newBlend = blendFunc_ != kBlendPremultiplied;
-    if (newBlend) glBlendFunc(blendFunc_.src, blendFunc_.dst);
+    platform::GLState& gl = platform::GLState::current();
+    gl.setArrays(platform::GLState::kVertexArray | platform::GLState::kTexCoordArray);
+    gl.useTexture(texture()->name());
+    gl.setColor(color_.r, color_.g, color_.b, opacity_);
+    gl.setBlendFunc(blendFunc_.src, blendFunc_.dst);
     textureAtlas_->drawNumberOfQuads(n);
-    if (newBlend) glBlendFunc(kBlendPremultiplied.src, kBlendPremultiplied.dst);
-    glColor4ub(255, 255, 255, 255);
-    glDisable(GL_TEXTURE_2D);
-    glDisableClientState(GL_VERTEX_ARRAY);
-    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
 }

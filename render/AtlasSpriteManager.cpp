@@ -182,16 +182,10 @@ void AtlasSpriteManager::draw() {
         AtlasSprite* s = spriteAt(i);
         if (s->dirty()) s->updatePosition();
     }
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_COLOR_ARRAY);
-    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glEnable(GL_TEXTURE_2D);
-    bool newBlend = blendFunc_ != kBlendPremultiplied;
-    if (newBlend) glBlendFunc(blendFunc_.src, blendFunc_.dst);
+    platform::GLState& gl = platform::GLState::current();
+    gl.setArrays(platform::GLState::kVertexArray | platform::GLState::kColorArray |
+                 platform::GLState::kTexCoordArray);
+    if (Texture2D* texture = textureAtlas_->texture()) gl.useTexture(texture->name());
+    gl.setBlendFunc(blendFunc_.src, blendFunc_.dst);
     textureAtlas_->drawNumberOfQuads(totalSprites_);
-    if (newBlend) glBlendFunc(kBlendPremultiplied.src, kBlendPremultiplied.dst);
-    glDisable(GL_TEXTURE_2D);
-    glDisableClientState(GL_VERTEX_ARRAY);
-    glDisableClientState(GL_COLOR_ARRAY);
-    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
 }

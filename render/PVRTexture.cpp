@@ -56,7 +56,7 @@ std::string pathOfFileURL(const std::string& url) {
 } // namespace
 
 PVRTexture::~PVRTexture() {
-    if (_name && !_retainName) glDeleteTextures(1, &_name);
+    if (_name && !_retainName) platform::GLState::deleteTextures(1, &_name);
 }
 
 Ref<PVRTexture> PVRTexture::pvrTextureWithContentsOfFile(const std::string& path) {
@@ -132,9 +132,9 @@ bool PVRTexture::unpackPVRData(const uint8_t* data, size_t size) {
 
 bool PVRTexture::createGLTexture() {
     if (_imageData.empty()) return true;
-    if (_name) glDeleteTextures(1, &_name);
+    if (_name) platform::GLState::deleteTextures(1, &_name);
     glGenTextures(1, &_name);
-    glBindTexture(GL_TEXTURE_2D, _name);
+    platform::GLState::current().bindTexture(_name);
     uint32_t width = _width, height = _height;
     for (size_t i = 0; i < _imageData.size(); ++i) {
         const auto& level = _imageData[i];

@@ -171,16 +171,12 @@ void ParticleSystem::step(float dt) {
     postStep();
 }
 
-bool ParticleSystem::applyBlend() const {
-    if (blendAdditive_) {
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-        return true;
-    }
-    if (blendFunc_.src != GL_ONE || blendFunc_.dst != GL_ONE_MINUS_SRC_ALPHA) {
-        glBlendFunc(blendFunc_.src, blendFunc_.dst);
-        return true;
-    }
-    return false;
+void ParticleSystem::applyBlend() const {
+    platform::GLState& gl = platform::GLState::current();
+    if (blendAdditive_)
+        gl.setBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    else
+        gl.setBlendFunc(blendFunc_.src, blendFunc_.dst);
 }
 
 // --- PointParticleSystem ---
@@ -197,15 +193,14 @@ bool PointParticleSystem::initWithTotalParticles(unsigned capacity) {
         return false;
     }
     glGenBuffers(1, &verticesID_);
-    glBindBuffer(GL_ARRAY_BUFFER, verticesID_);
+    platform::GLState::current().bindArrayBuffer(verticesID_);
     glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(sizeof(ccPointSprite) * capacity), vertices_.get(),
                  GL_DYNAMIC_DRAW);
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
     return true;
 }
 
 PointParticleSystem::~PointParticleSystem() {
-    if (verticesID_) glDeleteBuffers(1, &verticesID_);
+    if (verticesID_) platform::GLState::deleteBuffers(1, &verticesID_);
 }
 
 void PointParticleSystem::setStartSize(float s) {
@@ -243,37 +238,24 @@ void PointParticleSystem::updateQuadWithParticle(const Particle& p, Point at) {
 
 void PointParticleSystem::postStep() {
     if (!verticesID_ || particleIdx_ == 0) return;
-    glBindBuffer(GL_ARRAY_BUFFER, verticesID_);
+    platform::GLState::current().bindArrayBuffer(verticesID_);
     glBufferSubData(GL_ARRAY_BUFFER, 0, GLsizeiptr(sizeof(ccPointSprite) * particleIdx_),
                     vertices_.get());
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
 }
 
 void PointParticleSystem::draw() {
     if (particleIdx_ == 0 || !verticesID_) return;
-    glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, texture_ ? texture_->name() : 0);
-    glEnable(GL_POINT_SPRITE_OES);
-    glTexEnvi(GL_POINT_SPRITE_OES, GL_COORD_REPLACE_OES, GL_TRUE);
-
-    glBindBuffer(GL_ARRAY_BUFFER, verticesID_);
-    glEnableClientState(GL_VERTEX_ARRAY);
+    platform::GLState& gl = platform::GLState::current();
+    gl.useTexture(texture_ ? texture_->name() : 0);
+    gl.setPointSprites(true);
+    gl.setArrays(platform::GLState::kVertexArray | platform::GLState::kColorArray |
+                 platform::GLState::kPointSizeArray);
+    gl.bindArrayBuffer(verticesID_);
     glVertexPointer(2, GL_FLOAT, sizeof(ccPointSprite), nullptr);
-    glEnableClientState(GL_COLOR_ARRAY);
     glColorPointer(4, GL_FLOAT, sizeof(ccPointSprite), reinterpret_cast<void*>(8));
-    glEnableClientState(GL_POINT_SIZE_ARRAY_OES);
     glPointSizePointerOES(GL_FLOAT, sizeof(ccPointSprite), reinterpret_cast<void*>(24));
-
-    bool restore = applyBlend();
+    applyBlend();
     glDrawArrays(GL_POINTS, 0, GLsizei(particleIdx_));
-    if (restore) glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
-
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
-    glDisableClientState(GL_VERTEX_ARRAY);
-    glDisableClientState(GL_COLOR_ARRAY);
-    glDisableClientState(GL_POINT_SIZE_ARRAY_OES);
-    glDisable(GL_POINT_SPRITE_OES);
-    glDisable(GL_TEXTURE_2D);
 }
 
 // --- QuadParticleSystem ---
@@ -311,21 +293,19 @@ bool QuadParticleSystem::initWithTotalParticles(unsigned capacity) {
         idx[5] = GLushort(base + 1);
     }
     glGenBuffers(1, &quadsID_);
-    glBindBuffer(GL_ARRAY_BUFFER, quadsID_);
+    platform::GLState::current().bindArrayBuffer(quadsID_);
     glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(sizeof(ccV2F_C4F_T2F_Quad) * capacity), quads_.get(),
                  GL_DYNAMIC_DRAW);
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
     glGenBuffers(1, &indicesID_);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indicesID_);
+    platform::GLState::current().bindElementArrayBuffer(indicesID_);
     glBufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(sizeof(GLushort) * 6 * capacity),
                  indices_.get(), GL_STATIC_DRAW);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
     return true;
 }
 
 QuadParticleSystem::~QuadParticleSystem() {
-    if (quadsID_) glDeleteBuffers(1, &quadsID_);
-    if (indicesID_) glDeleteBuffers(1, &indicesID_);
+    if (quadsID_) platform::GLState::deleteBuffers(1, &quadsID_);
+    if (indicesID_) platform::GLState::deleteBuffers(1, &indicesID_);
 }
 
 void QuadParticleSystem::updateQuadWithParticle(const Particle& p, Point at) {
@@ -357,34 +337,22 @@ void QuadParticleSystem::updateQuadWithParticle(const Particle& p, Point at) {
 
 void QuadParticleSystem::postStep() {
     if (!quadsID_ || particleIdx_ == 0) return;
-    glBindBuffer(GL_ARRAY_BUFFER, quadsID_);
+    platform::GLState::current().bindArrayBuffer(quadsID_);
     glBufferSubData(GL_ARRAY_BUFFER, 0, GLsizeiptr(sizeof(ccV2F_C4F_T2F_Quad) * particleIdx_),
                     quads_.get());
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
 }
 
 void QuadParticleSystem::draw() {
     if (particleIdx_ == 0 || !quadsID_) return;
-    glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, texture_ ? texture_->name() : 0);
-
-    glBindBuffer(GL_ARRAY_BUFFER, quadsID_);
-    glEnableClientState(GL_VERTEX_ARRAY);
+    platform::GLState& gl = platform::GLState::current();
+    gl.useTexture(texture_ ? texture_->name() : 0);
+    gl.setArrays(platform::GLState::kVertexArray | platform::GLState::kColorArray |
+                 platform::GLState::kTexCoordArray);
+    gl.bindArrayBuffer(quadsID_);
     glVertexPointer(2, GL_FLOAT, sizeof(ccV2F_C4F_T2F), nullptr);
-    glEnableClientState(GL_COLOR_ARRAY);
     glColorPointer(4, GL_FLOAT, sizeof(ccV2F_C4F_T2F), reinterpret_cast<void*>(8));
-    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
     glTexCoordPointer(2, GL_FLOAT, sizeof(ccV2F_C4F_T2F), reinterpret_cast<void*>(24));
-
-    bool restore = applyBlend();
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indicesID_);
+    applyBlend();
+    gl.bindElementArrayBuffer(indicesID_);
     glDrawElements(GL_TRIANGLES, GLsizei(particleIdx_ * 6), GL_UNSIGNED_SHORT, nullptr);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
-    if (restore) glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
-
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
-    glDisableClientState(GL_VERTEX_ARRAY);
-    glDisableClientState(GL_COLOR_ARRAY);
-    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-    glDisable(GL_TEXTURE_2D);
 }

@@ -135,8 +135,8 @@ protected:
     virtual void updateQuadWithParticle(const Particle& p, Point drawPosition) = 0;
     // Hands the vertices written this step to GL.
     virtual void postStep() {}
-    // Sets the blend for a draw; true when it must be restored afterwards.
-    bool applyBlend() const;
+    // Sets the blend for a draw.
+    void applyBlend() const;
 
     template <class T>
     static Ref<T> create(unsigned capacity) {

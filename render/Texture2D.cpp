@@ -70,7 +70,7 @@ void Texture2D::setDefaultAlphaPixelFormat(PixelFormat format) {
 }
 
 Texture2D::~Texture2D() {
-    if (_name) glDeleteTextures(1, &_name);
+    if (_name) platform::GLState::deleteTextures(1, &_name);
 }
 
 bool Texture2D::initWithData(const void* data, PixelFormat format, unsigned width, unsigned height,
@@ -96,7 +96,7 @@ bool Texture2D::initWithData(const void* data, PixelFormat format, unsigned widt
         ccRaise(kInternalInconsistency, "");
     }
     glGenTextures(1, &_name);
-    glBindTexture(GL_TEXTURE_2D, _name);
+    platform::GLState::current().bindTexture(_name);
     setAntiAliasTexParameters();
     // Rows of A8 and 16-bit textures narrower than 4 bytes are not padded.
     GLint alignment = 4;
@@ -227,7 +227,7 @@ Ref<Texture2D> Texture2D::textureWithPVRTCData(const void* data, size_t dataLeng
     }
     auto texture = make<Texture2D>();
     glGenTextures(1, &texture->_name);
-    glBindTexture(GL_TEXTURE_2D, texture->_name);
+    platform::GLState::current().bindTexture(texture->_name);
     texture->setAntiAliasTexParameters();
     GLenum error = platform::compressedTexImage2DPvrtc(level, format, GLsizei(length),
                                                        GLsizei(length), GLsizei(size), data);
@@ -257,7 +257,7 @@ Ref<Texture2D> Texture2D::textureWithPVRTCFile(const std::string& path) {
 }
 
 void Texture2D::setTexParameters(const TexParams& params) {
-    glBindTexture(GL_TEXTURE_2D, _name);
+    platform::GLState::current().bindTexture(_name);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GLint(params.minFilter));
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GLint(params.magFilter));
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GLint(params.wrapS));
@@ -269,7 +269,9 @@ void Texture2D::drawAtPoint(Point point) const {
     GLfloat width = GLfloat(_width) * _maxS, height = GLfloat(_height) * _maxT;
     GLfloat vertices[] = {point.x, point.y,          0, point.x + width, point.y,          0,
                           point.x, point.y + height, 0, point.x + width, point.y + height, 0};
-    glBindTexture(GL_TEXTURE_2D, _name);
+    platform::GLState& gl = platform::GLState::current();
+    gl.bindTexture(_name);
+    gl.bindArrayBuffer(0);
     glVertexPointer(3, GL_FLOAT, 0, vertices);
     glTexCoordPointer(2, GL_FLOAT, 0, coordinates);
     glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
@@ -280,7 +282,9 @@ void Texture2D::drawInRect(Rect rect) const {
     GLfloat x = rect.origin.x, y = rect.origin.y;
     GLfloat right = x + rect.size.width, top = y + rect.size.height;
     GLfloat vertices[] = {x, y, right, y, x, top, right, top};
-    glBindTexture(GL_TEXTURE_2D, _name);
+    platform::GLState& gl = platform::GLState::current();
+    gl.bindTexture(_name);
+    gl.bindArrayBuffer(0);
     glVertexPointer(2, GL_FLOAT, 0, vertices);
     glTexCoordPointer(2, GL_FLOAT, 0, coordinates);
     glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);

@@ -142,7 +142,10 @@ void TextureAtlas::drawNumberOfQuads(unsigned n) {
     // Without a picture there is nothing to show.
     if (!texture_ || n == 0) return;
     n = std::min(n, capacity_);
-    glBindTexture(GL_TEXTURE_2D, texture_->name());
+    platform::GLState& gl = platform::GLState::current();
+    gl.bindTexture(texture_->name());
+    gl.bindArrayBuffer(0);
+    gl.bindElementArrayBuffer(0);
     const auto* base = reinterpret_cast<const uint8_t*>(quads_.data());
     constexpr GLsizei stride = sizeof(ccV3F_C4B_T2F);
     glVertexPointer(3, GL_FLOAT, stride, base + offsetof(ccV3F_C4B_T2F, vertices));

@@ -21,16 +21,10 @@ void TextureNode::setOpacity(uint8_t opacity) {
 
 void TextureNode::draw() {
     if (!texture_) return;
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glEnable(GL_TEXTURE_2D);
-    glColor4ub(color_.r, color_.g, color_.b, opacity_);
-    bool newBlend = blendFunc_ != kBlendPremultiplied;
-    if (newBlend) glBlendFunc(blendFunc_.src, blendFunc_.dst);
+    platform::GLState& gl = platform::GLState::current();
+    gl.setArrays(platform::GLState::kVertexArray | platform::GLState::kTexCoordArray);
+    gl.useTexture(texture_->name());
+    gl.setColor(color_.r, color_.g, color_.b, opacity_);
+    gl.setBlendFunc(blendFunc_.src, blendFunc_.dst);
     texture_->drawAtPoint(Point(0, 0));
-    if (newBlend) glBlendFunc(kBlendPremultiplied.src, kBlendPremultiplied.dst);
-    glColor4ub(255, 255, 255, 255);
-    glDisable(GL_TEXTURE_2D);
-    glDisableClientState(GL_VERTEX_ARRAY);
-    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
 }

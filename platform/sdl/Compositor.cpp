@@ -31,7 +31,7 @@ struct Backing : Object {
     GLuint texture = 0;
     int width = 0, height = 0;
     ~Backing() override {
-        if (texture) withWindowContext([this] { glDeleteTextures(1, &texture); });
+        if (texture) withWindowContext([this] { GLState::deleteTextures(1, &texture); });
     }
 };
 

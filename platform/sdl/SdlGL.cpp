@@ -172,7 +172,7 @@ GLSurface::~GLSurface() {
     if (boundFramebuffer() == framebuffer_) fbo.bindFramebuffer(GL_FRAMEBUFFER_OES, 0);
     if (framebuffer_) fbo.deleteFramebuffers(1, &framebuffer_);
     if (depth_) fbo.deleteRenderbuffers(1, &depth_);
-    if (color_) glDeleteTextures(1, &color_);
+    if (color_) GLState::deleteTextures(1, &color_);
 }
 
 void GLSurface::bind() const { fbo.bindFramebuffer(GL_FRAMEBUFFER_OES, framebuffer_); }

@@ -317,6 +317,9 @@ public:
         glScissor(scissor_[0], scissor_[1], scissor_[2], scissor_[3]);
         glViewport(viewport_[0], viewport_[1], viewport_[2], viewport_[3]);
         bindFramebuffer(framebuffer_);
+        // Not everything the drawing code's state cache keeps is saved here
+        // (point sprites, the element buffer): it forgets what it knew.
+        GLState::current().invalidate();
     }
     SavedGLState(const SavedGLState&) = delete;
     SavedGLState& operator=(const SavedGLState&) = delete;

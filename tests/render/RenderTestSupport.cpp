@@ -34,21 +34,19 @@ std::unique_ptr<platform::GLSurface> GLTest::surface2D(int width, int height,
     glLoadIdentity();
     glClearColor(clear[0] / 255.0f, clear[1] / 255.0f, clear[2] / 255.0f, clear[3] / 255.0f);
     glClear(GL_COLOR_BUFFER_BIT);
-    glEnable(GL_TEXTURE_2D);
     glEnable(GL_BLEND);
-    glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glColor4f(1, 1, 1, 1);
+    // Whatever an earlier test left, from the defaults on.
+    platform::GLState& gl = platform::GLState::current();
+    gl.invalidate();
+    gl.restoreDefaults();
+    gl.setTexturing(true);
+    gl.setArrays(platform::GLState::kVertexArray | platform::GLState::kTexCoordArray);
     return surface;
 }
 
 void GLTest::endDrawing() {
-    glDisableClientState(GL_VERTEX_ARRAY);
-    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-    glDisable(GL_TEXTURE_2D);
+    platform::GLState::current().restoreDefaults();
     glDisable(GL_BLEND);
-    glColor4f(1, 1, 1, 1);
 }
 
 void NodeGLTest::SetUp() {
