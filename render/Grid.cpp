@@ -2,6 +2,7 @@
 
 #include "engine/Camera.h"
 #include "engine/Director.h"
+#include "platform/GLState.h"
 #include "support/Error.h"
 #include "support/Log.h"
 
@@ -33,17 +34,16 @@ Ref<Grabber> windowGrabber() {
 // Draws indexed triangles of the picture.
 void drawMesh(Texture2D* texture, const ccVertex3F* vertices, const ccTex2F* texCoords,
               const GLushort* indices, size_t count) {
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glEnable(GL_TEXTURE_2D);
-    glColor4ub(255, 255, 255, 255);
-    glBindTexture(GL_TEXTURE_2D, texture->name());
+    platform::GLState& gl = platform::GLState::current();
+    gl.setArrays(platform::GLState::kVertexArray | platform::GLState::kTexCoordArray);
+    gl.useTexture(texture->name());
+    gl.setColor(255, 255, 255, 255);
+    gl.setBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    gl.bindArrayBuffer(0);
+    gl.bindElementArrayBuffer(0);
     glVertexPointer(3, GL_FLOAT, 0, vertices);
     glTexCoordPointer(2, GL_FLOAT, 0, texCoords);
     glDrawElements(GL_TRIANGLES, GLsizei(count), GL_UNSIGNED_SHORT, indices);
-    glDisable(GL_TEXTURE_2D);
-    glDisableClientState(GL_VERTEX_ARRAY);
-    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
 }
 
 } // namespace
