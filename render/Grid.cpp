@@ -12,25 +12,6 @@ namespace {
 
 constexpr const char* kOutOfRange = "Grid: position out of range";
 
-unsigned powerOfTwoAtLeast(unsigned v) {
-    unsigned p = 1;
-    while (p < v)
-        p <<= 1;
-    return p;
-}
-
-// The picture a grid draws: the window's size, transparent where nothing
-// was drawn.
-Ref<Grabber> windowGrabber() {
-    Size win = Director::sharedDirector().winSize();
-    unsigned w = powerOfTwoAtLeast(unsigned(std::max(1.0f, win.width)));
-    unsigned h = powerOfTwoAtLeast(unsigned(std::max(1.0f, win.height)));
-    auto texture = Texture2D::textureWithData(nullptr, PixelFormat::RGBA8888, w, h, win);
-    if (!texture) return nullptr;
-    texture->setHasPremultipliedAlpha(true);
-    return Grabber::grabberWithTexture(texture.get());
-}
-
 // Draws indexed triangles of the picture.
 void drawMesh(Texture2D* texture, const ccVertex3F* vertices, const ccTex2F* texCoords,
               const GLushort* indices, size_t count) {
@@ -58,7 +39,8 @@ bool GridBase::initWithSize(ccGridSize size, bool tiled) {
         ccLog("Grid: unusable size %d x %d", size.x, size.y);
         return false;
     }
-    grabber_ = windowGrabber();
+    // The picture: the window's size, transparent where nothing was drawn.
+    grabber_ = Grabber::grabberWithSize(Director::sharedDirector().winSize());
     if (!grabber_) return false;
     gridSize_ = size;
     Size win = grabber_->texture()->contentSize();

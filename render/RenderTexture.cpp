@@ -3,6 +3,7 @@
 #include "support/Log.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -87,33 +88,41 @@ platform::Image Grabber::readPixels() {
     return image;
 }
 
+Ref<Grabber> Grabber::grabberWithSize(Size size) {
+    GLint maxSize = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
+    const float limit = float(std::max(0, maxSize));
+    if (!(size.width >= 1 && size.height >= 1 && size.width <= limit && size.height <= limit)) {
+        ccLog("Grabber: unusable size %g x %g", double(size.width), double(size.height));
+        return nullptr;
+    }
+    unsigned w = powerOfTwoAtLeast(unsigned(std::ceil(size.width)));
+    unsigned h = powerOfTwoAtLeast(unsigned(std::ceil(size.height)));
+    if (w > unsigned(maxSize) || h > unsigned(maxSize)) {
+        ccLog("Grabber: unusable size %g x %g", double(size.width), double(size.height));
+        return nullptr;
+    }
+    auto texture = Texture2D::textureWithData(nullptr, PixelFormat::RGBA8888, w, h, size);
+    if (!texture) return nullptr;
+    // Drawn with premultiplying blending over transparency.
+    texture->setHasPremultipliedAlpha(true);
+    Ref<Grabber> grabber = grabberWithTexture(texture.get());
+    // The whole texture, so that filtering at the picture's edges never
+    // picks up what the driver left in the rest.
+    if (grabber) grabber->clear(0, 0, 0, 0);
+    return grabber;
+}
+
 // --- RenderTexture ---
 
 Ref<RenderTexture> RenderTexture::renderTextureWithWidthAndHeight(int width, int height) {
-    GLint maxSize = 0;
-    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
-    if (width <= 0 || height <= 0 || maxSize <= 0 || width > maxSize || height > maxSize) {
-        ccLog("RenderTexture: unusable size %d x %d", width, height);
-        return nullptr;
-    }
-    unsigned w = powerOfTwoAtLeast(unsigned(width)), h = powerOfTwoAtLeast(unsigned(height));
-    if (w > unsigned(maxSize) || h > unsigned(maxSize)) {
-        ccLog("RenderTexture: unusable size %d x %d", width, height);
-        return nullptr;
-    }
     const Size size{float(width), float(height)};
-    auto texture = Texture2D::textureWithData(nullptr, PixelFormat::RGBA8888, w, h, size);
-    // Drawn with premultiplying blending over transparency.
-    if (texture) texture->setHasPremultipliedAlpha(true);
-    Ref<Grabber> grabber = Grabber::grabberWithTexture(texture.get());
+    Ref<Grabber> grabber = Grabber::grabberWithSize(size);
     if (!grabber) return nullptr;
-    // The whole texture, so that filtering at the picture's edges never
-    // picks up what the driver left in the rest.
-    grabber->clear(0, 0, 0, 0);
-
+    Texture2D* texture = grabber->texture();
     auto rt = make<RenderTexture>();
     rt->grabber_ = grabber;
-    rt->sprite_ = Sprite::spriteWithTexture(texture.get());
+    rt->sprite_ = Sprite::spriteWithTexture(texture);
     rt->setContentSize(size);
     rt->setAnchorPoint(Point(0.5f, 0.5f));
     rt->sprite_->setPosition(Point(size.width / 2, size.height / 2));

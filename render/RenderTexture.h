@@ -21,6 +21,10 @@ class Grabber : public Object {
 public:
     // Null (logged) when GL cannot draw into the texture.
     static Ref<Grabber> grabberWithTexture(Texture2D* texture);
+    // Into a new transparent texture whose picture is `size` points: RGBA,
+    // premultiplied, power-of-two sides. Null (logged) for sizes that are
+    // not positive or beyond what GL can draw into.
+    static Ref<Grabber> grabberWithSize(Size size);
 
     void begin();
     void end();

@@ -1,5 +1,6 @@
 #include "render/TMXXMLParser.h"
 
+#include "support/Base64.h"
 #include "support/Log.h"
 #include "support/ZipUtils.h"
 
@@ -214,8 +215,9 @@ private:
                 if (*p == ',') ++p;
             }
         } else if (encoding == "base64") {
-            std::vector<uint8_t> bytes;
-            if (!ccBase64Decode(data.text().get(), bytes)) fail("bad base64 layer data");
+            std::optional<std::vector<uint8_t>> decoded = ccBase64Decode(data.text().get());
+            if (!decoded) fail("bad base64 layer data");
+            std::vector<uint8_t> bytes = std::move(*decoded);
             if (compression == "zlib" || compression == "gzip") {
                 std::vector<uint8_t> inflated;
                 // One more byte than needed tells a stream that is too long.
@@ -270,49 +272,6 @@ private:
 };
 
 } // namespace
-
-bool ccBase64Decode(const std::string& text, std::vector<uint8_t>& out) {
-    out.clear();
-    out.reserve(text.size() / 4 * 3);
-    uint32_t bits = 0;
-    int count = 0, padding = 0;
-    for (char c : text) {
-        int v;
-        if (c >= 'A' && c <= 'Z')
-            v = c - 'A';
-        else if (c >= 'a' && c <= 'z')
-            v = c - 'a' + 26;
-        else if (c >= '0' && c <= '9')
-            v = c - '0' + 52;
-        else if (c == '+')
-            v = 62;
-        else if (c == '/')
-            v = 63;
-        else if (c == ' ' || c == '\n' || c == '\r' || c == '\t')
-            continue;
-        else if (c == '=') {
-            ++padding;
-            continue;
-        } else
-            return false;
-        if (padding) return false; // data after the padding
-        bits = bits << 6 | uint32_t(v);
-        if (++count == 4) {
-            out.push_back(uint8_t(bits >> 16));
-            out.push_back(uint8_t(bits >> 8));
-            out.push_back(uint8_t(bits));
-            bits = 0;
-            count = 0;
-        }
-    }
-    if (count == 1 || padding > 2 || (padding && count + padding != 4)) return false;
-    if (count == 2) out.push_back(uint8_t(bits >> 4));
-    if (count == 3) {
-        out.push_back(uint8_t(bits >> 10));
-        out.push_back(uint8_t(bits >> 2));
-    }
-    return true;
-}
 
 Rect TMXTilesetInfo::rectForGID(uint32_t gid, float imageWidth) const {
     const float stride = tileSize.width + float(spacing);

@@ -112,6 +112,3 @@ public:
     TMXProperties properties;
     std::map<uint32_t, TMXProperties> tileProperties;
 };
-
-// Standard base64, whitespace allowed; false on anything else.
-bool ccBase64Decode(const std::string& text, std::vector<uint8_t>& out);
