@@ -261,8 +261,10 @@ TEST_F(OrbitBannerViewTest, BadServersFailTheRequestWithoutHoldingUpTheGame) {
         delegate.publisher = kind;
         auto start = std::chrono::steady_clock::now();
         banner->setDelegate(&delegate);
+        // Far below the stall and the time-out, far above a slow start of
+        // the worker on a busy machine.
         EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
-                  0.05)
+                  0.5)
             << kind;
         EXPECT_TRUE(banner->isRequesting());
         settle(0);
