@@ -293,6 +293,11 @@ void Mission::takeOut(AtlasSprite* sprite) {
         std::erase_if(*list, [&](const Ref<AtlasSprite>& s) { return s.get() == sprite; });
 }
 
+SpriteList& Mission::frameRemovals() {
+    removals_.clear();
+    return removals_;
+}
+
 void Mission::removeAll(const SpriteList& removals) {
     for (const Ref<AtlasSprite>& sprite : removals) {
         takeOut(sprite.get());
@@ -402,7 +407,10 @@ void Mission::stoppedPressing() {
 
 void Mission::onEnter() {
     Scene::onEnter();
-    if (platform::options().autoplay && !pilot_) pilot_ = Autopilot::fly(this);
+    if (platform::options().autoplay && !pilot_) {
+        pilotDrags_ = saved::controlSegment() == 1;
+        pilot_ = Autopilot::fly(this);
+    }
 }
 
 void Mission::onEnterTransitionDidFinish() {
@@ -433,10 +441,8 @@ PilotSight::Thing Mission::thing(AtlasSprite* sprite, Point velocity) {
 void Mission::describe(PilotSight& sight) {
     using Controls = PilotSight::Controls;
     sight.clearThings();
-    bool follows =
-        saved::exists(saved::kControlScheme) && saved::value(saved::kControlScheme) == "d";
     sight.controls = isJoyStick   ? Controls::Joystick
-                     : isTouchMis ? (follows ? Controls::Drag : Controls::None)
+                     : isTouchMis ? (pilotDrags_ ? Controls::Drag : Controls::None)
                                   : Controls::Tilt;
     sight.field = Rect(kLeft, kLow, kRight - kLeft, kHigh - kLow);
     sight.shipActive = playing();
