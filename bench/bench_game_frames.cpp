@@ -1,59 +1,114 @@
-// A Quick Play frame as the program runs it (the director's tick with the
-// game's update, the visit, the present) while the autopilot plays, in each
-// control scheme. Besides the time, the heap allocations of each frame,
-// split by whether the frame made something new: a spawn, an enemy shot, an
-// explosion, a fresh bullet sprite, a banner or new score text. The other
-// frames should allocate nothing.
+// Frames of the game's screens as the program runs them (the director's
+// tick with the screen's update, the visit, the present) while the autopilot
+// plays, beside the frame of an empty scene on the same window. Besides the
+// time, the heap allocations of each frame, split by whether the frame made
+// something new: a node (a spawn, a shot, an explosion, a fresh bullet
+// sprite, a banner), an action, or new text in a label. The other frames
+// should allocate nothing.
+//
+//   ms_per_frame, cpu_ms_per_frame   wall and process CPU time (the
+//                                    rasteriser's threads included)
+//   allocs_per_quiet_frame           should be 0
+//   allocs_per_busy_frame, busy_frames
+#include "engine/ActionManager.h"
 #include "engine/Director.h"
 #include "game/SavedGameData.h"
-#include "game/quickplay/GameScene.h"
+#include "game/StartScreens.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
 #include "platform/Random.h"
 #include "platform/RunLoop.h"
-#include "render/AtlasSpriteManager.h"
-#include "render/AtlasSpriteManager.h"
+#include "render/LabelProtocol.h"
 
 #include "bench/AllocationCounter.h"
 #include "bench/BenchWindow.h"
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
+#include <algorithm>
+#include <ctime>
 #include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
 
 namespace {
 
-// What a frame can make; a frame where none of it grows made nothing.
+// What a frame can make: it made nothing when no node is new, no action was
+// added and no label shows another text.
 struct Census {
-    size_t sceneChildren, atlasChildren, bullets, enemies, rocks, falling;
-    int score, lives;
+    std::vector<const Node*> nodes; // sorted
+    int actions = 0;
+    size_t texts = 0;
 
-    static Census of(GameScene* s) {
-        return {s->children().size(), s->atlas()->children().size(),
-                s->bullets().size() + s->pool().size(), s->randomNew().size(),
-                s->asteroidsArray() ? s->asteroidsArray()->count : 0,
-                s->downArray() ? s->downArray()->count : 0, s->scoreInt(), s->lives()};
+    static Census of(Node* root) {
+        Census c;
+        c.add(root);
+        std::sort(c.nodes.begin(), c.nodes.end());
+        return c;
     }
     bool madeSomethingSince(const Census& b) const {
-        return sceneChildren > b.sceneChildren || atlasChildren > b.atlasChildren ||
-               bullets > b.bullets || enemies > b.enemies || rocks > b.rocks ||
-               falling > b.falling || score != b.score || lives != b.lives;
+        return !std::includes(b.nodes.begin(), b.nodes.end(), nodes.begin(), nodes.end()) ||
+               actions > b.actions || texts != b.texts;
+    }
+
+private:
+    void add(Node* node) {
+        nodes.push_back(node);
+        actions += ActionManager::sharedManager().numberOfRunningActionsInTarget(node);
+        if (auto* label = dynamic_cast<LabelProtocol*>(node))
+            texts = texts * 31 + std::hash<std::string>()(label->string());
+        for (const auto& child : node->children())
+            add(child.get());
     }
 };
 
-void BM_QuickPlayFrame(benchmark::State& state) {
-    if (!benchWindow()) {
+double cpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+
+double wallSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+
+struct Screen {
+    const char* name;
+    // A start screen's name; null: an empty scene.
+    const char* start;
+    // Quick Play's control scheme: 0 tilt, 1 drag, 2 joystick.
+    int controls = 0;
+};
+
+const Screen kScreens[] = {
+    {"empty", nullptr},
+    {"quickplay_tilt", "quickplay", 0},
+    {"quickplay_drag", "quickplay", 1},
+    {"quickplay_joystick", "quickplay", 2},
+    {"mission1", "mission1"},
+    {"mission2", "mission2"},
+    {"mission3", "mission3"},
+    {"asteroidavoid", "asteroidavoid"},
+    {"dragship", "dragship"},
+};
+
+void BM_GameFrame(benchmark::State& state) {
+    const Screen& screen = kScreens[state.range(0)];
+    state.SetLabel(screen.name);
+    platform::Window* window = benchWindow();
+    if (!window) {
         state.SkipWithError("no GL context");
         return;
     }
-    const auto documents = std::filesystem::temp_directory_path() / "nebulark-bench-quickplay";
+    const auto documents = std::filesystem::temp_directory_path() / "nebulark-bench-frames";
     std::filesystem::remove_all(documents);
     std::filesystem::create_directories(documents);
     platform::setDocumentsDirectory(documents.string());
     platform::setResourceDirectory(NEBULARK_RESOURCES_DIR);
-    platform::setResourceDirectory(NEBULARK_RESOURCES_DIR);
-    saved::writeControlSegment(int(state.range(0)));
+    saved::writeControlSegment(screen.controls);
     platform::Options options = platform::options();
     options.autoplay = true;
     platform::setOptions(options);
@@ -65,27 +120,32 @@ void BM_QuickPlayFrame(benchmark::State& state) {
     loop.setVirtualClock(&clock);
     Director::setDirectorType(CCDirectorTypeDisplayLink);
     Director& director = Director::sharedDirector();
-    director.attachInView(benchWindow());
-    Ref<GameScene> scene = GameScene::scene();
+    director.attachInView(window);
+    Ref<Scene> scene = screen.start ? findStartScreen(screen.start)->make() : Scene::node();
     director.runWithScene(scene.get());
 
-    platform::Window* window = benchWindow();
     auto frame = [&] {
         const uint64_t shown = window->presentedFrames();
-        while (window->presentedFrames() == shown) loop.runEventSlice(1.0);
+        while (window->presentedFrames() == shown)
+            loop.runEventSlice(1.0);
     };
-    for (int i = 0; i < 600; ++i) frame(); // into the game: stars, enemies, pools
+    for (int i = 0; i < 600; ++i) // into the game: stars, enemies, pools
+        frame();
 
     long quietFrames = 0, quietAllocations = 0, busyFrames = 0, busyAllocations = 0;
-    std::chrono::steady_clock::duration elapsed{};
+    double wall = 0, cpu = 0;
     for (auto _ : state) {
-        const Census before = Census::of(scene.get());
+        // The running scene: a game may have moved on to another screen.
+        Node* running = director.runningScene();
+        const Census before = Census::of(running);
         const long allocations = allocationCount.load();
-        const auto start = std::chrono::steady_clock::now();
+        const double wallStart = wallSeconds(), cpuStart = cpuSeconds();
         frame();
-        elapsed += std::chrono::steady_clock::now() - start;
+        wall += wallSeconds() - wallStart;
+        cpu += cpuSeconds() - cpuStart;
         const long made = allocationCount.load() - allocations;
-        if (Census::of(scene.get()).madeSomethingSince(before)) {
+        if (director.runningScene() != running ||
+            Census::of(running).madeSomethingSince(before)) {
             ++busyFrames;
             busyAllocations += made;
         } else {
@@ -94,16 +154,13 @@ void BM_QuickPlayFrame(benchmark::State& state) {
         }
     }
     const double frames = double(std::max<long>(quietFrames + busyFrames, 1));
-    state.counters["ms_per_frame"] =
-        std::chrono::duration<double, std::milli>(elapsed).count() / frames;
-    state.counters["allocs_per_frame"] = double(quietAllocations + busyAllocations) / frames;
-    state.counters["quiet_frames"] = double(quietFrames);
+    state.counters["ms_per_frame"] = wall * 1000 / frames;
+    state.counters["cpu_ms_per_frame"] = cpu * 1000 / frames;
+    state.counters["busy_frames"] = double(busyFrames);
     state.counters["allocs_per_quiet_frame"] =
         double(quietAllocations) / double(std::max<long>(quietFrames, 1));
     state.counters["allocs_per_busy_frame"] =
         double(busyAllocations) / double(std::max<long>(busyFrames, 1));
-    state.counters["score"] = scene->scoreInt();
-    state.counters["lives"] = scene->lives();
 
     director.end();
     Director::purgeSharedDirector();
@@ -114,8 +171,9 @@ void BM_QuickPlayFrame(benchmark::State& state) {
     platform::setDocumentsDirectory("");
     std::filesystem::remove_all(documents);
 }
-// 0 tilt, 1 drag, 2 joystick.
-BENCHMARK(BM_QuickPlayFrame)->Arg(0)->Arg(1)->Arg(2)->Iterations(3000)->Unit(
-    benchmark::kMillisecond);
+BENCHMARK(BM_GameFrame)
+    ->DenseRange(0, std::size(kScreens) - 1)
+    ->Iterations(3000)
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -10,6 +10,10 @@
 
 namespace {
 
+// The name the step is scheduled under; unscheduling by it allocates nothing
+// in the frame that ends the system.
+const char* const kStep = "step";
+
 // Uniform in [-1, 1): a 31-bit integer scaled by 2^-30, minus 1.
 inline float randomMinus1To1() { return float(platform::random()) * (1.0f / 1073741824.0f) - 1.0f; }
 
@@ -48,7 +52,7 @@ bool ParticleSystem::initWithTotalParticles(unsigned capacity) {
     blendFunc_ = {GL_ONE, GL_ONE_MINUS_SRC_ALPHA};
     positionType_ = kPositionTypeFree;
     autoRemoveOnFinish_ = false;
-    schedule(ccSelector(this, &ParticleSystem::step));
+    schedule(makeSelector(kStep, this, &ParticleSystem::step));
     return true;
 }
 
@@ -162,7 +166,7 @@ void ParticleSystem::step(float dt) {
             --particleCount_;
             if (particleCount_ == 0 && autoRemoveOnFinish_) {
                 Ref<Node> keep(this);
-                unschedule(ccSelector(this, &ParticleSystem::step));
+                unschedule(kStep);
                 if (parent_) parent_->removeChild(this, true);
                 return;
             }

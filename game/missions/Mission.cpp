@@ -292,6 +292,11 @@ void Mission::takeOut(AtlasSprite* sprite) {
         std::erase_if(*list, [&](const Ref<AtlasSprite>& s) { return s.get() == sprite; });
 }
 
+SpriteList& Mission::frameRemovals() {
+    removals_.clear();
+    return removals_;
+}
+
 void Mission::removeAll(const SpriteList& removals) {
     for (const Ref<AtlasSprite>& sprite : removals) {
         takeOut(sprite.get());
@@ -401,7 +406,10 @@ void Mission::stoppedPressing() {
 
 void Mission::onEnter() {
     Scene::onEnter();
-    if (Autopilot::wanted() && !pilot_) pilot_ = Autopilot::fly(this);
+    if (Autopilot::wanted() && !pilot_) {
+        pilotDrags_ = saved::controlSegment() == 1;
+        pilot_ = Autopilot::fly(this);
+    }
 }
 
 void Mission::onEnterTransitionDidFinish() {
@@ -432,10 +440,8 @@ PilotSight::Thing Mission::thing(AtlasSprite* sprite, Point velocity) {
 void Mission::describe(PilotSight& sight) {
     using Controls = PilotSight::Controls;
     sight.clearThings();
-    bool follows =
-        saved::exists(saved::kControlScheme) && saved::value(saved::kControlScheme) == "d";
     sight.controls = isJoyStick   ? Controls::Joystick
-                     : isTouchMis ? (follows ? Controls::Drag : Controls::None)
+                     : isTouchMis ? (pilotDrags_ ? Controls::Drag : Controls::None)
                                   : Controls::Tilt;
     sight.field = Rect(kLeft, kLow, kRight - kLeft, kHigh - kLow);
     sight.shipActive = playing();

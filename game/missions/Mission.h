@@ -173,6 +173,9 @@ protected:
     void moveBullets(float dt, SpriteList& removals);
     // Takes every object of `removals` out of the lists and the atlas.
     void removeAll(const SpriteList& removals);
+    // This frame's removals, empty: one list kept for every frame, so that
+    // removing allocates nothing.
+    SpriteList& frameRemovals();
     void explodeAt(Point at);
     // The ending steps: input stopped, clean-up requested, the alert shown.
     void endWith(bool won);
@@ -188,4 +191,6 @@ protected:
     // Until it is answered.
     Ref<platform::AlertView> welcome_;
     Ref<Autopilot> pilot_;
+    bool pilotDrags_ = false; // read once: the pilot looks every frame
+    SpriteList removals_;
 };

@@ -31,7 +31,7 @@ MissionOne::MissionOne()
                .winMessage = "You have beaten Mission 1! You have now unclocked Mission 2!"}) {}
 
 void MissionOne::tickSter(float dt) {
-    SpriteList removals;
+    SpriteList& removals = frameRemovals();
 
     if (spawnDue(dt)) spawnEnemy(float(platform::arc4random() % 300 + 10));
 

@@ -99,7 +99,7 @@ void MissionThree::moveBulletsThroughAsteroids(float dt, SpriteList& removals) {
 void MissionThree::tickSter(float dt) {
     if (timeIsUp()) return;
     Rect ship = firstDude->boundingBox();
-    SpriteList removals;
+    SpriteList& removals = frameRemovals();
 
     if (spawnDue(dt)) {
         spawnTintedEnemy();

@@ -93,7 +93,7 @@ void MissionTwo::tickSter(float dt) {
     if (timeIsUp()) return;
     // Every ship test of the frame uses the box from before the ship moves.
     Rect ship = firstDude->boundingBox();
-    SpriteList removals;
+    SpriteList& removals = frameRemovals();
 
     if (spawnDue(dt)) spawnTintedEnemy();
     if (moveEnemies(dt, kMuzzle, ship, removals)) return;
