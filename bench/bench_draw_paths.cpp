@@ -220,17 +220,18 @@ private:
     std::vector<SpriteType*> sprites_;
 };
 
-// One frame of a path; a function of its own per path, so that a profile
-// (valgrind --tool=callgrind, with LP_NUM_THREADS=0 to rasterise inline)
-// shows each path's instructions as the inclusive cost of frame<i>.
+// One frame of a path; a function of its own per path (kept apart from its
+// identical twins: noipa), so that a profile (valgrind --tool=callgrind,
+// with LP_NUM_THREADS=0 to rasterise inline) shows each path's
+// instructions as the inclusive cost of frame<i>.
 template <int I>
-[[gnu::noinline]] void frame(Path& p) {
+[[gnu::noipa]] void frame(Path& p) {
     glClear(GL_COLOR_BUFFER_BIT);
     p.frame();
     glFinish();
 }
 
-[[gnu::noinline]] void warmUp(Path& p) {
+[[gnu::noipa]] void warmUp(Path& p) {
     glClear(GL_COLOR_BUFFER_BIT);
     p.frame();
     glFinish();
