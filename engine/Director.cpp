@@ -1,6 +1,7 @@
 #include "engine/Director.h"
 
 #include "engine/ActionManager.h"
+#include "engine/Camera.h"
 #include "engine/Scene.h"
 #include "engine/Scheduler.h"
 #include "engine/TouchDispatcher.h"
@@ -73,24 +74,6 @@ void perspective(float fovyDegrees, float aspect, float zNear, float zFar) {
     float ymax = zNear * std::tan(fovyDegrees * 3.14159265f / 360.0f);
     float ymin = -ymax;
     glFrustumf(ymin * aspect, ymax * aspect, ymin, ymax, zNear, zFar);
-}
-
-void lookAt(float ex, float ey, float ez, float cx, float cy, float cz, float ux, float uy,
-            float uz) {
-    float f[3] = {cx - ex, cy - ey, cz - ez};
-    float fl = std::sqrt(f[0] * f[0] + f[1] * f[1] + f[2] * f[2]);
-    for (float& v : f) v /= fl;
-    float up[3] = {ux, uy, uz};
-    float s[3] = {f[1] * up[2] - f[2] * up[1], f[2] * up[0] - f[0] * up[2],
-                  f[0] * up[1] - f[1] * up[0]};
-    float sl = std::sqrt(s[0] * s[0] + s[1] * s[1] + s[2] * s[2]);
-    for (float& v : s) v /= sl;
-    float u[3] = {s[1] * f[2] - s[2] * f[1], s[2] * f[0] - s[0] * f[2], s[0] * f[1] - s[1] * f[0]};
-    // Column-major: rows s, u, -f.
-    const GLfloat m[16] = {s[0], u[0], -f[0], 0, s[1], u[1], -f[1], 0,
-                           s[2], u[2], -f[2], 0, 0,    0,    0,     1};
-    glMultMatrixf(m);
-    glTranslatef(-ex, -ey, -ez);
 }
 
 } // namespace
@@ -220,13 +203,25 @@ void Director::setProjection(int projection) {
         perspective(60, size.width / size.height, 0.5f, 1500.0f);
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
-        lookAt(size.width / 2, size.height / 2, size.height / 1.1566f, size.width / 2,
-               size.height / 2, 0, 0, 1, 0);
+        sceneView();
         break;
     default:
         break;
     }
     projection_ = projection;
+}
+
+void Director::sceneView() const {
+    Size size = displaySize();
+    ccLookAt(size.width / 2, size.height / 2, size.height / 1.1566f, size.width / 2,
+             size.height / 2, 0, 0, 1, 0);
+}
+
+void Director::loadSceneMatrix() {
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    if (projection_ == 1) sceneView();
+    applyOrientation();
 }
 
 void Director::setAnimationInterval(double interval) { animationInterval_ = interval; }

@@ -76,6 +76,10 @@ public:
     void setDisplayFPS(bool on) { displayFPS_ = on; }
     void setNextDeltaTimeZero(bool on) { nextDeltaTimeZero_ = on; }
     bool nextDeltaTimeZero() const { return nextDeltaTimeZero_; }
+    // Loads the model-view matrix the running scene is drawn under (the 3D
+    // projection's view and the device orientation): what draws in scene
+    // space from within the tree (grid effects) starts from it.
+    void loadSceneMatrix();
     void setAlphaBlending(bool on);
     void setDepthTest(bool on);
     void setTexture2D(bool on);
@@ -120,6 +124,8 @@ protected:
     Director();
     void initGLDefaultValues();
     void applyOrientation();
+    // The 3D projection's look-at.
+    void sceneView() const;
     void setNextScene();
     void markLastUpdate();
 

@@ -278,9 +278,21 @@ int Node::numberOfRunningActions() {
 
 // --- drawing ---
 
+Camera* Node::camera() {
+    if (!camera_) camera_ = Camera::camera();
+    return camera_.get();
+}
+
 void Node::visit() {
     if (!visible_) return;
     glPushMatrix();
+    // The effect draws in scene space: it asks for the ancestors' placement
+    // again once it has set its picture up.
+    Ref<GridEffect> grid = grid_ && grid_->active() ? grid_ : nullptr;
+    if (grid) {
+        grid->beforeDraw();
+        transformAncestors();
+    }
     transform();
     // A child may take itself out of the tree while it is drawn: hold it.
     size_t i = 0;
@@ -293,10 +305,12 @@ void Node::visit() {
         Ref<Node> child = children_[i];
         child->visit();
     }
+    if (grid) grid->afterDraw(camera_.get());
     glPopMatrix();
 }
 
 void Node::transform() {
+    if (camera_ && !(grid_ && grid_->active())) camera_->locate();
     const Point t = transformAnchor_;
     const bool anchored = t.x != 0 || t.y != 0;
     if (relativeAnchorPoint_ && anchored) glTranslatef(-t.x, -t.y, vertexZ_);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/Camera.h"
+#include "engine/GridEffect.h"
 #include "engine/Scheduler.h"
 #include "support/AffineTransform.h"
 #include "support/Geometry.h"
@@ -59,6 +61,12 @@ public:
     void* userData() const { return userData_; }
     void setUserData(void* d) { userData_ = d; }
     const std::vector<Ref<Node>>& children() const { return children_; }
+    // Made on first read; transform() applies it while no grid effect is
+    // active (an active one applies it to its picture instead).
+    Camera* camera();
+    bool hasCamera() const { return bool(camera_); }
+    GridEffect* grid() const { return grid_.get(); }
+    void setGrid(GridEffect* grid) { grid_ = grid; }
 
     // --- tree ---
     // Virtual so that batching parents (the atlas sprite manager) keep their
@@ -142,4 +150,6 @@ protected:
     // Timers by the name of the operation they call, in scheduling order.
     std::vector<std::pair<std::string, Ref<Timer>>> scheduledSelectors;
     void* userData_ = nullptr;
+    Ref<Camera> camera_;
+    Ref<GridEffect> grid_;
 };

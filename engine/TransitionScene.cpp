@@ -22,7 +22,7 @@ void rest(Scene* scene, bool visible) {
     scene->setPosition(Point(0, 0));
     scene->setScale(1);
     scene->setRotation(0);
-    // Nodes carry no camera of their own: the default view is the only one.
+    if (scene->hasCamera()) scene->camera()->restore();
 }
 
 } // namespace

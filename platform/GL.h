@@ -71,6 +71,30 @@ private:
     ColorFormat colorFormat_ = ColorFormat::RGBA8;
 };
 
+// A framebuffer that draws into level 0 of an existing texture (drawing into
+// pictures). It does not own the texture. Created and destroyed with its
+// context current.
+class GLTextureTarget {
+public:
+    // Null when the framebuffer cannot be made complete with that texture.
+    static std::unique_ptr<GLTextureTarget> create(GLuint texture);
+    ~GLTextureTarget();
+    GLTextureTarget(const GLTextureTarget&) = delete;
+    GLTextureTarget& operator=(const GLTextureTarget&) = delete;
+
+    GLuint framebuffer() const { return framebuffer_; }
+    void bind() const;
+
+private:
+    GLTextureTarget() = default;
+    GLuint framebuffer_ = 0;
+};
+
+// The framebuffer drawing goes to now (0 is the window system's), and
+// binding one.
+GLuint boundFramebuffer();
+void bindFramebuffer(GLuint framebuffer);
+
 // "OpenGL error 0x%04X in %s" for a pending GL error; true when there was one.
 bool checkGLError(const char* where);
 

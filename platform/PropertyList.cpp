@@ -1,6 +1,7 @@
 #include "platform/PropertyList.h"
 
 #include "platform/Files.h"
+#include "support/Base64.h"
 #include "support/Log.h"
 
 #include <algorithm>
@@ -213,51 +214,8 @@ std::string formatDate(PlistValue::Date date) {
 // ---------------------------------------------------------------------------
 // Base64
 
-int base64Digit(char c) {
-    if (c >= 'A' && c <= 'Z') return c - 'A';
-    if (c >= 'a' && c <= 'z') return c - 'a' + 26;
-    if (c >= '0' && c <= '9') return c - '0' + 52;
-    if (c == '+') return 62;
-    if (c == '/') return 63;
-    return -1;
-}
-
 bool isSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
-}
-
-// Whitespace anywhere is ignored; padding is optional but only at the end.
-std::optional<PlistValue::Data> decodeBase64(std::string_view s) {
-    PlistValue::Data out;
-    out.reserve(s.size() / 4 * 3);
-    uint32_t bits = 0;
-    int count = 0;
-    size_t padding = 0;
-    for (char c : s) {
-        if (isSpace(c)) continue;
-        if (c == '=') {
-            ++padding;
-            continue;
-        }
-        int v = base64Digit(c);
-        if (v < 0 || padding > 0) return std::nullopt;
-        bits = (bits << 6) | uint32_t(v);
-        if (++count == 4) {
-            out.push_back(uint8_t(bits >> 16));
-            out.push_back(uint8_t(bits >> 8));
-            out.push_back(uint8_t(bits));
-            bits = 0;
-            count = 0;
-        }
-    }
-    if (count == 1 || padding > 2 || (padding > 0 && count + padding != 4)) return std::nullopt;
-    if (count == 2) {
-        out.push_back(uint8_t(bits >> 4));
-    } else if (count == 3) {
-        out.push_back(uint8_t(bits >> 10));
-        out.push_back(uint8_t(bits >> 2));
-    }
-    return out;
 }
 
 void encodeBase64(std::string& out, const PlistValue::Data& data, const std::string& indent) {
@@ -535,7 +493,7 @@ std::optional<PlistValue> valueOf(pugi::xml_node element, int depth) {
         return PlistValue(*d);
     }
     if (name == "data") {
-        auto d = decodeBase64(*content);
+        auto d = ccBase64Decode(*content);
         if (!d) return std::nullopt;
         return PlistValue(std::move(*d));
     }

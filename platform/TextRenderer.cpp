@@ -6,12 +6,15 @@
 #include "support/Log.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <fontconfig/fontconfig.h>
 #include <mutex>
 #include <pango/pangocairo.h>
 #include <pango/pangofc-fontmap.h>
+#include <set>
 
 namespace platform {
 
@@ -46,6 +49,68 @@ PangoFontMap* currentFontMap() {
     fontMap = map;
     fontMapConfig = conf;
     return fontMap;
+}
+
+// Fonts shipped as files in the resources' "fonts" folder, in a font map of
+// their own: a family found there is set in it before any of the system's,
+// so that a system font of the same name cannot take its place.
+struct AppFonts {
+    std::string dir; // the folder the map was made from, and when it changed
+    std::filesystem::file_time_type changed{};
+    PangoFontMap* map = nullptr;
+    std::set<std::string> families; // lower-cased
+};
+AppFonts appFonts;
+
+std::string lowerCased(std::string s) {
+    for (char& c : s)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+PangoFontMap* appFontMapFor(const std::string& family) {
+    std::string dir = resourceDirectory() + "/fonts";
+    std::error_code ec;
+    auto changed = std::filesystem::last_write_time(dir, ec);
+    if (ec) changed = {};
+    if (dir != appFonts.dir || changed != appFonts.changed) {
+        if (appFonts.map) g_object_unref(appFonts.map);
+        appFonts = AppFonts{dir, changed, nullptr, {}};
+        FcConfig* config = std::filesystem::is_directory(dir, ec) ? FcConfigCreate() : nullptr;
+        // File by file: adding a whole folder would want a font cache to
+        // write.
+        bool added = false;
+        for (const auto& entry : std::filesystem::directory_iterator(dir, ec)) {
+            std::string ext = lowerCased(entry.path().extension().string());
+            if (config && (ext == ".ttf" || ext == ".otf" || ext == ".ttc") &&
+                FcConfigAppFontAddFile(config,
+                                       reinterpret_cast<const FcChar8*>(entry.path().c_str())))
+                added = true;
+        }
+        if (config && added) {
+            if (FcFontSet* set = FcConfigGetFonts(config, FcSetApplication))
+                for (int i = 0; i < set->nfont; ++i) {
+                    FcChar8* name = nullptr;
+                    for (int k = 0;
+                         FcPatternGetString(set->fonts[i], FC_FAMILY, k, &name) == FcResultMatch;
+                         ++k)
+                        appFonts.families.insert(lowerCased(reinterpret_cast<char*>(name)));
+                }
+            if (!appFonts.families.empty()) {
+                appFonts.map = pango_cairo_font_map_new_for_font_type(CAIRO_FONT_TYPE_FT);
+                if (appFonts.map)
+                    pango_fc_font_map_set_config(PANGO_FC_FONT_MAP(appFonts.map), config);
+            }
+        }
+        if (config) FcConfigDestroy(config); // the map keeps its own reference
+    }
+    return appFonts.map && appFonts.families.count(lowerCased(family)) ? appFonts.map : nullptr;
+}
+
+// The shipped fonts first, then the system's.
+PangoFontMap* fontMapFor(const std::string& family) {
+    if (PangoFontMap* map = appFontMapFor(family)) return map;
+    return currentFontMap();
 }
 
 bool usableSize(float size) {
@@ -100,7 +165,7 @@ Size TextLayout::size() const {
 Size measureText(const std::string& text, const std::string& fontName, float fontSize) {
     if (!usableSize(fontSize)) return {};
     std::lock_guard lock(fontMutex);
-    PangoFontMap* map = currentFontMap();
+    PangoFontMap* map = fontMapFor(fontName);
     if (!map) return {};
     return TextLayout(map, text, fontName, fontSize).size();
 }
@@ -111,7 +176,7 @@ bool drawText(const std::string& text, const std::string& fontName, float fontSi
         !std::isfinite(rect.width) || !std::isfinite(rect.height))
         return false;
     std::lock_guard lock(fontMutex);
-    PangoFontMap* map = currentFontMap();
+    PangoFontMap* map = fontMapFor(fontName);
     if (!map) return false;
 
     cairo_surface_t* surface =
@@ -161,7 +226,7 @@ Size measureText(const std::string& text, const std::string& fontName, float fon
         !std::isfinite(constraint.height))
         return {};
     std::lock_guard lock(fontMutex);
-    PangoFontMap* map = currentFontMap();
+    PangoFontMap* map = fontMapFor(fontName);
     if (!map) return {};
     TextLayout layout(map, text, fontName, fontSize);
     // Wrapped as drawText wraps it.

@@ -12,7 +12,10 @@ enum class TextAlignment { Left = 0, Center = 1, Right = 2 };
 // Fonts are found by family name through fontconfig; names the system lacks
 // fall back to a default face. "fonts.conf" in the resource directory, when
 // there is one, is loaded on top of the system configuration (it maps the
-// application's font names to installed fonts). Sizes are in pixels.
+// application's font names to installed fonts). Fonts shipped as files in
+// the resource directory's "fonts" folder come before all of these: a
+// family one of them provides is set in it, whatever the system has. Sizes
+// are in pixels.
 
 // The size of `text` set in one block, broken only at its own newlines.
 Size measureText(const std::string& text, const std::string& fontName, float fontSize);

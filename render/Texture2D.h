@@ -91,6 +91,8 @@ public:
     float maxT() const { return _maxT; }
     void setMaxT(float t) { _maxT = t; }
     bool hasPremultipliedAlpha() const { return _hasPremultipliedAlpha; }
+    // For pictures drawn by GL (render-to-texture), which come premultiplied.
+    void setHasPremultipliedAlpha(bool on) { _hasPremultipliedAlpha = on; }
 
     void setTexParameters(const TexParams& params);
     void setAntiAliasTexParameters() { setTexParameters(kTexParamsAntiAlias); }

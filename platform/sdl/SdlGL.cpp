@@ -196,4 +196,31 @@ std::vector<uint8_t> GLSurface::readPixels() const {
     return pixels;
 }
 
+// --- GLTextureTarget ---
+
+std::unique_ptr<GLTextureTarget> GLTextureTarget::create(GLuint texture) {
+    if (!texture || !loadFramebufferFunctions()) return nullptr;
+    std::unique_ptr<GLTextureTarget> t(new GLTextureTarget);
+    GLuint previous = boundFramebuffer();
+    fbo.genFramebuffers(1, &t->framebuffer_);
+    fbo.bindFramebuffer(GL_FRAMEBUFFER_OES, t->framebuffer_);
+    fbo.framebufferTexture2D(GL_FRAMEBUFFER_OES, GL_COLOR_ATTACHMENT0_OES, GL_TEXTURE_2D, texture,
+                             0);
+    GLenum status = fbo.checkFramebufferStatus(GL_FRAMEBUFFER_OES);
+    fbo.bindFramebuffer(GL_FRAMEBUFFER_OES, previous);
+    if (status != GL_FRAMEBUFFER_COMPLETE_OES) {
+        ccLog("GL texture target: framebuffer incomplete (0x%04X)", unsigned(status));
+        return nullptr;
+    }
+    return t;
+}
+
+GLTextureTarget::~GLTextureTarget() {
+    if (!fbo.loaded || !GLContext::current() || !framebuffer_) return;
+    if (boundFramebuffer() == framebuffer_) fbo.bindFramebuffer(GL_FRAMEBUFFER_OES, 0);
+    fbo.deleteFramebuffers(1, &framebuffer_);
+}
+
+void GLTextureTarget::bind() const { fbo.bindFramebuffer(GL_FRAMEBUFFER_OES, framebuffer_); }
+
 } // namespace platform

@@ -9,10 +9,8 @@ namespace platform {
 // Resolves the OES framebuffer entry points of the current context.
 bool loadFramebufferFunctions();
 void bindWindowFramebuffer();
-void bindFramebuffer(GLuint framebuffer);
 // Tells the window that a surface it may read back is gone.
 void forgetPresentedSurface(const GLSurface* surface);
-GLuint boundFramebuffer();
 
 class SdlGLContext final : public GLContext {
 public:

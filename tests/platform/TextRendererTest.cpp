@@ -2,6 +2,7 @@
 #include "platform/Files.h"
 #include "tests/common/TestSupport.h"
 
+#include <cstdlib>
 #include <filesystem>
 
 using namespace platform;
@@ -128,4 +129,31 @@ TEST_F(TextRendererTest, BadArgumentsAndBytesAreHandled) {
     auto bytes = draw(std::string("A\xff\xfe B"), Size(200, 40), TextAlignment::Left);
     EXPECT_TRUE(inkOf(bytes).any());
     EXPECT_GT(measureText(std::string("\xc3"), "DejaVu Sans", 12).width, 0);
+}
+
+TEST_F(TextRendererTest, FontsShippedAsFilesComeBeforeTheSystems) {
+    // The pixel font the game ships: 8 grid pixels of advance on a 12-pixel
+    // em, so 2/3 of the size per character.
+    const char* resources = std::getenv("NEBULARK_RESOURCES");
+    ASSERT_TRUE(resources);
+    std::filesystem::path font = std::filesystem::path(resources) / "fonts" / "NebularkPixel.ttf";
+    ASSERT_TRUE(std::filesystem::exists(font)) << font;
+    Size before = measureText("ABCD", "Nebulark Pixel", 24);
+    std::filesystem::create_directories(dir_.path() / "fonts");
+    std::filesystem::copy_file(font, dir_.path() / "fonts" / "NebularkPixel.ttf");
+    Size shipped = measureText("ABCD", "nebulark pixel", 24);
+    EXPECT_EQ(shipped.width, 64);
+    EXPECT_NE(before.width, 64);
+    // Other names still reach the system's fonts.
+    EXPECT_EQ(measureText("ABCD", "DejaVu Sans", 24).width,
+              (setResourceDirectory(""), measureText("ABCD", "DejaVu Sans", 24).width));
+
+    // Drawn, an "I" is one solid block: every inked pixel fully covered.
+    setResourceDirectory(dir_.path().string());
+    auto c = draw("I", Size(64, 64), TextAlignment::Left, "Nebulark Pixel", 48);
+    Ink ink = inkOf(c);
+    ASSERT_TRUE(ink.any());
+    int partial = 0;
+    for (uint8_t v : c) partial += v > 0 && v < 255;
+    EXPECT_LE(partial, 2 * (ink.maxY - ink.minY + 1) + 2 * (ink.maxX - ink.minX + 1));
 }

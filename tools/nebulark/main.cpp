@@ -19,6 +19,8 @@ Ref<Scene> makeTransitionsScene();
 Ref<Scene> makeGalleryScene();
 // The platform's views over a running scene (ViewsDemo.cpp).
 Ref<Scene> makeViewsScene();
+// The engine's extras, one screen each (ExtrasDemo.cpp).
+Ref<Scene> makeExtrasScene();
 
 namespace {
 
@@ -29,6 +31,7 @@ const std::pair<const char*, Ref<Scene> (*)()> demos[] = {
     {"actions", makeActionsScene},
     {"transitions", makeTransitionsScene},
     {"views", makeViewsScene},
+    {"extras", makeExtrasScene},
 };
 
 std::string demoNames() {

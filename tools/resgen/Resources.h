@@ -15,6 +15,11 @@ void writeScenery(Fonts& fonts, const std::string& dir);
 void writeParticleTextures(const std::string& dir);
 void writeBitmapFonts(Fonts& fonts, const std::string& dir);
 void writeSounds(const std::string& dir);
+// "fonts/NebularkPixel.ttf": the pixel font the game ships.
+void writePixelFont(Fonts& fonts, const std::string& dir);
+// The engine's extras demo: "maps/" (the tile sheet and the tile maps) and
+// "streak.png".
+void writeExtrasArt(const std::string& dir);
 // The house ads: "ad-NAME.png" banners, "ad-text.html" and "ad-page.html".
 void writeHouseAds(Fonts& fonts, const std::string& dir);
 // The desktop icon: "icon-N.png" for each of kIconSizes and "icon.svg".

@@ -51,6 +51,8 @@ int main(int argc, char** argv) {
         resgen::writeParticleTextures(dir);
         resgen::writeBitmapFonts(fonts, dir);
         resgen::writeHouseAds(fonts, dir);
+        resgen::writeExtrasArt(dir);
+        resgen::writePixelFont(fonts, dir);
     }
     resgen::writeSounds(dir);
     // Let go of the libraries' caches so leak checkers see a clean exit.
