@@ -105,8 +105,12 @@ public:
           indices_(size_t(n) * 6) {
         for (size_t i = 0; i < quads_.size(); ++i) {
             const auto v = GLushort(i * 4);
-            const GLushort pattern[6] = {v, GLushort(v + 1), GLushort(v + 2),
-                                         GLushort(v + 3), GLushort(v + 2), GLushort(v + 1)};
+            const GLushort pattern[6] = {v,
+                                         GLushort(v + 1),
+                                         GLushort(v + 2),
+                                         GLushort(v + 3),
+                                         GLushort(v + 2),
+                                         GLushort(v + 1)};
             std::copy_n(pattern, 6, indices_.begin() + ptrdiff_t(i) * 6);
             auto& q = quads_[i];
             q.tl.texCoords = {0, 0};
@@ -142,8 +146,7 @@ public:
         glVertexPointer(3, GL_FLOAT, stride, base + offsetof(ccV3F_C4B_T2F, vertices));
         glColorPointer(4, GL_UNSIGNED_BYTE, stride, base + offsetof(ccV3F_C4B_T2F, colors));
         glTexCoordPointer(2, GL_FLOAT, stride, base + offsetof(ccV3F_C4B_T2F, texCoords));
-        glDrawElements(GL_TRIANGLES, GLsizei(indices_.size()), GL_UNSIGNED_SHORT,
-                       indices_.data());
+        glDrawElements(GL_TRIANGLES, GLsizei(indices_.size()), GL_UNSIGNED_SHORT, indices_.data());
         // The engine's paths start from nothing known, as after this.
         platform::GLState::current().invalidate();
     }
@@ -217,17 +220,18 @@ private:
     std::vector<SpriteType*> sprites_;
 };
 
-// One frame of a path; a function of its own per path, so that a profile
-// (valgrind --tool=callgrind, with LP_NUM_THREADS=0 to rasterise inline)
-// shows each path's instructions as the inclusive cost of frame<i>.
+// One frame of a path; a function of its own per path (kept apart from its
+// identical twins: noipa), so that a profile (valgrind --tool=callgrind,
+// with LP_NUM_THREADS=0 to rasterise inline) shows each path's
+// instructions as the inclusive cost of frame<i>.
 template <int I>
-[[gnu::noinline]] void frame(Path& p) {
+[[gnu::noipa]] void frame(Path& p) {
     glClear(GL_COLOR_BUFFER_BIT);
     p.frame();
     glFinish();
 }
 
-[[gnu::noinline]] void warmUp(Path& p) {
+[[gnu::noipa]] void warmUp(Path& p) {
     glClear(GL_COLOR_BUFFER_BIT);
     p.frame();
     glFinish();
@@ -255,9 +259,8 @@ void BM_DrawPaths(benchmark::State& state) {
     for (const auto& c : colors)
         textures.push_back(disc(size, c));
 
-    auto surface = platform::GLSurface::create(int(kWidth), int(kHeight),
-                                               platform::ColorFormat::RGBA8,
-                                               platform::DepthFormat::None);
+    auto surface = platform::GLSurface::create(
+        int(kWidth), int(kHeight), platform::ColorFormat::RGBA8, platform::DepthFormat::None);
     surface->bind();
     glViewport(0, 0, GLsizei(kWidth), GLsizei(kHeight));
     glMatrixMode(GL_PROJECTION);
@@ -271,8 +274,8 @@ void BM_DrawPaths(benchmark::State& state) {
 
     RawFloor raw(n, size, textures[0].get());
     RawEach each(n, size, {textures[0].get()});
-    RawEach each4(n, size, {textures[0].get(), textures[1].get(), textures[2].get(),
-                            textures[3].get()});
+    RawEach each4(n, size,
+                  {textures[0].get(), textures[1].get(), textures[2].get(), textures[3].get()});
 
     auto manager = AtlasSpriteManager::spriteManagerWithTexture(textures[0].get(), unsigned(n));
     std::vector<AtlasSprite*> atlasSprites;
@@ -312,7 +315,8 @@ void BM_DrawPaths(benchmark::State& state) {
             for (size_t i = 0; i < std::size(paths); ++i) {
                 Path& p = paths[i];
                 const long allocations = allocationCount.load();
-                const double wall = seconds(CLOCK_MONOTONIC), cpu = seconds(CLOCK_PROCESS_CPUTIME_ID);
+                const double wall = seconds(CLOCK_MONOTONIC),
+                             cpu = seconds(CLOCK_PROCESS_CPUTIME_ID);
                 for (int f = 0; f < kFramesPerRound; ++f)
                     frames[i](p);
                 const double wallMs = (seconds(CLOCK_MONOTONIC) - wall) * 1000;

@@ -11,17 +11,14 @@
 //   allocs_per_quiet_frame           should be 0
 //   allocs_per_busy_frame, busy_frames
 #include "engine/ActionManager.h"
-#include "engine/Director.h"
 #include "game/SavedGameData.h"
 #include "game/StartScreens.h"
-#include "platform/Clock.h"
 #include "platform/Files.h"
 #include "platform/Random.h"
-#include "platform/RunLoop.h"
 #include "render/LabelProtocol.h"
 
 #include "bench/AllocationCounter.h"
-#include "bench/BenchWindow.h"
+#include "bench/BenchDirector.h"
 
 #include <benchmark/benchmark.h>
 
@@ -114,60 +111,52 @@ void BM_GameFrame(benchmark::State& state) {
     platform::setOptions(options);
     platform::srandom(7);
 
-    platform::ManualClock clock;
-    platform::setClock(&clock);
-    platform::RunLoop& loop = platform::RunLoop::main();
-    loop.setVirtualClock(&clock);
-    Director::setDirectorType(CCDirectorTypeDisplayLink);
-    Director& director = Director::sharedDirector();
-    director.attachInView(window);
-    Ref<Scene> scene = screen.start ? findStartScreen(screen.start)->make() : Scene::node();
-    director.runWithScene(scene.get());
+    {
+        // Ended (the screen leaves, writing what it saves) before the documents go.
+        BenchDirector bench;
+        Director& director = bench.director();
+        platform::RunLoop& loop = bench.loop();
+        Ref<Scene> scene = screen.start ? findStartScreen(screen.start)->make() : Scene::node();
+        director.runWithScene(scene.get());
 
-    auto frame = [&] {
-        const uint64_t shown = window->presentedFrames();
-        while (window->presentedFrames() == shown)
-            loop.runEventSlice(1.0);
-    };
-    for (int i = 0; i < 600; ++i) // into the game: stars, enemies, pools
-        frame();
+        auto frame = [&] {
+            const uint64_t shown = window->presentedFrames();
+            while (window->presentedFrames() == shown)
+                loop.runEventSlice(1.0);
+        };
+        for (int i = 0; i < 600; ++i) // into the game: stars, enemies, pools
+            frame();
 
-    long quietFrames = 0, quietAllocations = 0, busyFrames = 0, busyAllocations = 0;
-    double wall = 0, cpu = 0;
-    for (auto _ : state) {
-        // The running scene: a game may have moved on to another screen.
-        Node* running = director.runningScene();
-        const Census before = Census::of(running);
-        const long allocations = allocationCount.load();
-        const double wallStart = wallSeconds(), cpuStart = cpuSeconds();
-        frame();
-        wall += wallSeconds() - wallStart;
-        cpu += cpuSeconds() - cpuStart;
-        const long made = allocationCount.load() - allocations;
-        if (director.runningScene() != running ||
-            Census::of(running).madeSomethingSince(before)) {
-            ++busyFrames;
-            busyAllocations += made;
-        } else {
-            ++quietFrames;
-            quietAllocations += made;
+        long quietFrames = 0, quietAllocations = 0, busyFrames = 0, busyAllocations = 0;
+        double wall = 0, cpu = 0;
+        for (auto _ : state) {
+            // The running scene: a game may have moved on to another screen.
+            Node* running = director.runningScene();
+            const Census before = Census::of(running);
+            const long allocations = allocationCount.load();
+            const double wallStart = wallSeconds(), cpuStart = cpuSeconds();
+            frame();
+            wall += wallSeconds() - wallStart;
+            cpu += cpuSeconds() - cpuStart;
+            const long made = allocationCount.load() - allocations;
+            if (director.runningScene() != running ||
+                Census::of(running).madeSomethingSince(before)) {
+                ++busyFrames;
+                busyAllocations += made;
+            } else {
+                ++quietFrames;
+                quietAllocations += made;
+            }
         }
+        const double frames = double(std::max<long>(quietFrames + busyFrames, 1));
+        state.counters["ms_per_frame"] = wall * 1000 / frames;
+        state.counters["cpu_ms_per_frame"] = cpu * 1000 / frames;
+        state.counters["busy_frames"] = double(busyFrames);
+        state.counters["allocs_per_quiet_frame"] =
+            double(quietAllocations) / double(std::max<long>(quietFrames, 1));
+        state.counters["allocs_per_busy_frame"] =
+            double(busyAllocations) / double(std::max<long>(busyFrames, 1));
     }
-    const double frames = double(std::max<long>(quietFrames + busyFrames, 1));
-    state.counters["ms_per_frame"] = wall * 1000 / frames;
-    state.counters["cpu_ms_per_frame"] = cpu * 1000 / frames;
-    state.counters["busy_frames"] = double(busyFrames);
-    state.counters["allocs_per_quiet_frame"] =
-        double(quietAllocations) / double(std::max<long>(quietFrames, 1));
-    state.counters["allocs_per_busy_frame"] =
-        double(busyAllocations) / double(std::max<long>(busyFrames, 1));
-
-    director.end();
-    Director::purgeSharedDirector();
-    scene = nullptr;
-    loop.reset();
-    loop.setVirtualClock(nullptr);
-    platform::setClock(nullptr);
     platform::setDocumentsDirectory("");
     std::filesystem::remove_all(documents);
 }

@@ -5,11 +5,8 @@
 #include "platform/GL.h"
 
 #include "bench/AllocationCounter.h"
-#include "bench/BenchWindow.h"
-#include "engine/Director.h"
+#include "bench/BenchDirector.h"
 #include "engine/Scene.h"
-#include "platform/Clock.h"
-#include "platform/RunLoop.h"
 
 #include <benchmark/benchmark.h>
 
@@ -93,16 +90,11 @@ void BM_DirectorFrame(benchmark::State& state) {
         state.SkipWithError("no GL context");
         return;
     }
-    platform::ManualClock clock;
-    platform::setClock(&clock);
-    platform::RunLoop& loop = platform::RunLoop::main();
-    loop.setVirtualClock(&clock);
-    Director::setDirectorType(CCDirectorTypeDisplayLink);
-    Director& director = Director::sharedDirector();
-    director.attachInView(benchWindow());
+    BenchDirector bench;
+    platform::RunLoop& loop = bench.loop();
     auto scene = Scene::node();
     scene->addChild(makeTree(1000).get());
-    director.runWithScene(scene.get());
+    bench.director().runWithScene(scene.get());
     for (int i = 0; i < 10; ++i) loop.runEventSlice(1.0); // settle
     uint64_t frames = benchWindow()->presentedFrames();
     long before = allocationCount.load();
@@ -111,11 +103,6 @@ void BM_DirectorFrame(benchmark::State& state) {
     state.counters["frames"] = double(frames);
     state.counters["allocs_per_frame"] =
         double(allocationCount.load() - before) / double(std::max<uint64_t>(frames, 1));
-    director.end();
-    Director::purgeSharedDirector();
-    loop.reset();
-    loop.setVirtualClock(nullptr);
-    platform::setClock(nullptr);
 }
 BENCHMARK(BM_DirectorFrame)->Unit(benchmark::kMicrosecond);
 

@@ -7,9 +7,18 @@
 namespace {
 constexpr const char* kInvalidArgument = "InvalidArgument";
 
-void eraseTouch(TouchSet& set, Touch* touch) {
-    auto it = std::find_if(set.begin(), set.end(), [touch](const Ref<Touch>& t) { return t.get() == touch; });
-    if (it != set.end()) set.erase(it);
+// Hands every touch of `touches` to `handle`; those it takes leave the set
+// afterwards when the handler swallows them. In place, so that a touch
+// allocates nothing.
+template <class Handle>
+void walkTouches(TouchSet& touches, bool swallows, Handle&& handle) {
+    size_t kept = 0;
+    for (size_t i = 0; i < touches.size(); ++i) {
+        if (handle(touches[i]) && swallows) continue;
+        if (kept != i) touches[kept] = std::move(touches[i]);
+        ++kept;
+    }
+    touches.resize(kept);
 }
 } // namespace
 
@@ -66,20 +75,17 @@ bool TargetedTouchHandler::claimed(Touch* touch) const {
 }
 
 bool TargetedTouchHandler::ccTouchesBegan(TouchSet& touches, Event* event) {
-    TouchSet copy = touches;
-    for (auto& touch : copy) {
-        if (delegate_->ccTouchBegan(touch.get(), event)) {
-            if (!claimed(touch.get())) claimedTouches_.push_back(touch);
-            if (swallowsTouches_) eraseTouch(touches, touch.get());
-        }
-    }
+    walkTouches(touches, swallowsTouches_, [&](const Ref<Touch>& touch) {
+        if (!delegate_->ccTouchBegan(touch.get(), event)) return false;
+        if (!claimed(touch.get())) claimedTouches_.push_back(touch);
+        return true;
+    });
     return false;
 }
 
 void TargetedTouchHandler::updateKnown(TouchSet& touches, Event* event, TouchPhaseKind phase) {
-    TouchSet copy = touches;
-    for (auto& touch : copy) {
-        if (!claimed(touch.get())) continue;
+    walkTouches(touches, swallowsTouches_, [&](const Ref<Touch>& touch) {
+        if (!claimed(touch.get())) return false;
         switch (phase) {
         case TouchPhaseKind::Moved:
             delegate_->ccTouchMoved(touch.get(), event);
@@ -92,8 +98,8 @@ void TargetedTouchHandler::updateKnown(TouchSet& touches, Event* event, TouchPha
             break;
         }
         if (phase != TouchPhaseKind::Moved) std::erase(claimedTouches_, touch);
-        if (swallowsTouches_) eraseTouch(touches, touch.get());
-    }
+        return true;
+    });
 }
 
 bool TargetedTouchHandler::ccTouchesMoved(TouchSet& t, Event* e) {
@@ -161,8 +167,29 @@ void TouchDispatcher::setPriorityForIdentity(int priority, const void* identity)
 
 void TouchDispatcher::dispatch(const TouchSet& touches, Event* event, TouchPhaseKind phase) {
     if (!dispatchEvents_) return;
-    std::vector<Ref<TouchHandler>> snapshot = touchHandlers;
-    TouchSet remaining = touches;
+    // The handlers as the event found them (a handler may add or remove
+    // handlers) and the touches nobody swallowed yet, in the lists of the
+    // last event: a touch allocates nothing. A dispatch nested in another
+    // makes its own.
+    std::vector<Ref<TouchHandler>> nestedSnapshot;
+    TouchSet nestedRemaining;
+    struct Lists {
+        TouchDispatcher& d;
+        const bool nested;
+        std::vector<Ref<TouchHandler>>& snapshot;
+        TouchSet& remaining;
+        ~Lists() {
+            d.dispatching_ = nested;
+            snapshot.clear();
+            remaining.clear();
+        }
+    } lists{*this, dispatching_, dispatching_ ? nestedSnapshot : snapshot_,
+            dispatching_ ? nestedRemaining : remaining_};
+    dispatching_ = true;
+    std::vector<Ref<TouchHandler>>& snapshot = lists.snapshot;
+    TouchSet& remaining = lists.remaining;
+    snapshot = touchHandlers;
+    remaining = touches;
     for (auto& handler : snapshot) {
         bool handled = false;
         switch (phase) {

@@ -118,4 +118,8 @@ private:
 
     std::vector<Ref<TouchHandler>> touchHandlers;
     bool dispatchEvents_ = true;
+    // The lists of the event being dispatched, kept for the next one.
+    std::vector<Ref<TouchHandler>> snapshot_;
+    TouchSet remaining_;
+    bool dispatching_ = false;
 };

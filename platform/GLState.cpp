@@ -19,8 +19,10 @@ GLState& GLState::current() {
 
 void GLState::setArrays(unsigned arrays) {
     // A draw from a colour array leaves the current colour undefined.
-    if (arrays & kColorArray) colorKnown_ = false;
-    if (arraysKnown_ && arrays == arrays_) return;
+    if (arrays & kColorArray) color_.known = false;
+    const bool wasKnown = arrays_.known;
+    const unsigned was = arrays_.value;
+    if (!arrays_.change(arrays)) return;
     static constexpr struct {
         Array bit;
         GLenum array;
@@ -30,89 +32,63 @@ void GLState::setArrays(unsigned arrays) {
                    {kPointSizeArray, GL_POINT_SIZE_ARRAY_OES}};
     for (const auto& a : kArrays) {
         const bool on = arrays & a.bit;
-        if (arraysKnown_ && on == bool(arrays_ & a.bit)) continue;
+        if (wasKnown && on == bool(was & a.bit)) continue;
         on ? glEnableClientState(a.array) : glDisableClientState(a.array);
     }
-    arrays_ = arrays;
-    arraysKnown_ = true;
 }
 
 void GLState::setTexturing(bool on) {
-    if (texturingKnown_ && on == texturing_) return;
-    on ? glEnable(GL_TEXTURE_2D) : glDisable(GL_TEXTURE_2D);
-    texturing_ = on;
-    texturingKnown_ = true;
+    if (texturing_.change(on)) on ? glEnable(GL_TEXTURE_2D) : glDisable(GL_TEXTURE_2D);
 }
 
 void GLState::setPointSprites(bool on) {
-    if (pointSpritesKnown_ && on == pointSprites_) return;
+    if (!pointSprites_.change(on)) return;
     if (on) {
         glEnable(GL_POINT_SPRITE_OES);
         glTexEnvi(GL_POINT_SPRITE_OES, GL_COORD_REPLACE_OES, GL_TRUE);
     } else {
         glDisable(GL_POINT_SPRITE_OES);
     }
-    pointSprites_ = on;
-    pointSpritesKnown_ = true;
 }
 
 void GLState::checkDeletions() {
     const uint64_t now = deletions.load(std::memory_order_acquire);
     if (now == deletionsSeen_) return;
     deletionsSeen_ = now;
-    textureKnown_ = arrayBufferKnown_ = elementBufferKnown_ = false;
+    texture_.known = arrayBuffer_.known = elementBuffer_.known = false;
 }
 
 void GLState::bindTexture(GLuint name) {
     checkDeletions();
-    if (textureKnown_ && name == texture_) return;
-    glBindTexture(GL_TEXTURE_2D, name);
-    texture_ = name;
-    textureKnown_ = true;
+    if (texture_.change(name)) glBindTexture(GL_TEXTURE_2D, name);
 }
 
 void GLState::setBlendFunc(GLenum src, GLenum dst) {
-    if (blendKnown_ && src == blendSrc_ && dst == blendDst_) return;
-    glBlendFunc(src, dst);
-    blendSrc_ = src;
-    blendDst_ = dst;
-    blendKnown_ = true;
+    if (blend_.change(uint64_t(src) << 32 | dst)) glBlendFunc(src, dst);
 }
 
 void GLState::setColor(uint8_t r, uint8_t g, uint8_t b, uint8_t a) {
-    const uint32_t color = uint32_t(r) << 24 | uint32_t(g) << 16 | uint32_t(b) << 8 | a;
-    if (colorKnown_ && color == color_) return;
-    glColor4ub(r, g, b, a);
-    color_ = color;
-    colorKnown_ = true;
+    if (color_.change(uint32_t(r) << 24 | uint32_t(g) << 16 | uint32_t(b) << 8 | a))
+        glColor4ub(r, g, b, a);
 }
 
 void GLState::bindArrayBuffer(GLuint name) {
     checkDeletions();
-    if (arrayBufferKnown_ && name == arrayBuffer_) return;
-    glBindBuffer(GL_ARRAY_BUFFER, name);
-    arrayBuffer_ = name;
-    arrayBufferKnown_ = true;
+    if (arrayBuffer_.change(name)) glBindBuffer(GL_ARRAY_BUFFER, name);
 }
 
 void GLState::bindElementArrayBuffer(GLuint name) {
     checkDeletions();
-    if (elementBufferKnown_ && name == elementBuffer_) return;
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, name);
-    elementBuffer_ = name;
-    elementBufferKnown_ = true;
+    if (elementBuffer_.change(name)) glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, name);
 }
 
 void GLState::setTexEnvMode(GLint mode) {
-    if (texEnvModeKnown_ && mode == texEnvMode_) return;
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, mode);
-    texEnvMode_ = mode;
-    texEnvModeKnown_ = true;
+    if (texEnvMode_.change(mode)) glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, mode);
 }
 
 void GLState::invalidate() {
-    arraysKnown_ = texturingKnown_ = pointSpritesKnown_ = textureKnown_ = blendKnown_ =
-        colorKnown_ = arrayBufferKnown_ = elementBufferKnown_ = texEnvModeKnown_ = false;
+    arrays_.known = texturing_.known = pointSprites_.known = texture_.known = blend_.known =
+        color_.known = arrayBuffer_.known = elementBuffer_.known = texEnvMode_.known = false;
 }
 
 void GLState::restoreDefaults() {

@@ -68,23 +68,28 @@ public:
     static void deleteBuffers(GLsizei n, const GLuint* names);
 
 private:
+    // One value as last set; an unknown value never matches.
+    template <class T>
+    struct Cached {
+        T value{};
+        bool known = false;
+        // Records `v`; true when GL must be told.
+        bool change(T v) {
+            if (known && v == value) return false;
+            value = v;
+            known = true;
+            return true;
+        }
+    };
+
     void checkDeletions();
 
-    // Each value has a `known` flag; an unknown value never matches.
-    unsigned arrays_ = 0;
-    bool arraysKnown_ = false;
-    bool texturing_ = false, texturingKnown_ = false;
-    bool pointSprites_ = false, pointSpritesKnown_ = false;
-    GLuint texture_ = 0;
-    bool textureKnown_ = false;
-    GLenum blendSrc_ = 0, blendDst_ = 0;
-    bool blendKnown_ = false;
-    uint32_t color_ = 0;
-    bool colorKnown_ = false;
-    GLuint arrayBuffer_ = 0, elementBuffer_ = 0;
-    bool arrayBufferKnown_ = false, elementBufferKnown_ = false;
-    GLint texEnvMode_ = 0;
-    bool texEnvModeKnown_ = false;
+    Cached<unsigned> arrays_;
+    Cached<bool> texturing_, pointSprites_;
+    Cached<GLuint> texture_, arrayBuffer_, elementBuffer_;
+    Cached<uint64_t> blend_; // source << 32 | destination
+    Cached<uint32_t> color_; // RGBA, a byte each
+    Cached<GLint> texEnvMode_;
     uint64_t deletionsSeen_ = 0;
 };
 

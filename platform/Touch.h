@@ -47,7 +47,8 @@ public:
     const TouchSet& allTouches() const { return allTouches_; }
     double timestamp() const { return timestamp_; }
 
-    void setAllTouches(TouchSet touches) { allTouches_ = std::move(touches); }
+    // Copied into the event's own list, which keeps its room.
+    void setAllTouches(const TouchSet& touches) { allTouches_ = touches; }
     void setTimestamp(double t) { timestamp_ = t; }
 
 private:

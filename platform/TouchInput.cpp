@@ -5,14 +5,35 @@
 
 namespace platform {
 
-Ref<Event> TouchInput::makeEvent(double timestamp) const {
-    auto event = make<Event>();
-    TouchSet all;
+template <class Send>
+void TouchInput::deliver(const Ref<Touch>& touch, double timestamp, Send&& send) {
+    if (!event_ || event_->retainCount() > 1) event_ = make<Event>();
+    Ref<Event> event = event_;
+    all_.clear();
     for (auto& [finger, a] : active_)
-        all.push_back(a.touch);
-    event->setAllTouches(std::move(all));
+        all_.push_back(a.touch);
+    event->setAllTouches(all_);
     event->setTimestamp(timestamp);
-    return event;
+    if (delivering_) {
+        send(TouchSet{touch}, event.get());
+        return;
+    }
+    struct Delivering {
+        TouchInput& input;
+        ~Delivering() {
+            input.delivering_ = false;
+            input.one_.clear();
+        }
+    } delivering{*this};
+    delivering_ = true;
+    one_.assign(1, touch);
+    send(one_, event.get());
+    // Lifted fingers are not kept alive by the event kept for the next one.
+    event = nullptr;
+    if (event_->retainCount() == 1) {
+        all_.clear();
+        event_->setAllTouches(all_);
+    }
 }
 
 void TouchInput::began(int64_t finger, Point point) {
@@ -28,8 +49,7 @@ void TouchInput::began(int64_t finger, Point point) {
     touch->setView(view);
     touch->update(TouchPhase::Began, point, now);
     active_[finger] = {touch, Ref<View>(view)};
-    auto event = makeEvent(now);
-    view->touchesBegan({touch}, event.get());
+    deliver(touch, now, [view](const TouchSet& set, Event* e) { view->touchesBegan(set, e); });
 }
 
 void TouchInput::moved(int64_t finger, Point point) {
@@ -39,8 +59,7 @@ void TouchInput::moved(int64_t finger, Point point) {
     if (a.touch->locationInView(nullptr) == point) return;
     double now = clock().monotonic();
     a.touch->update(TouchPhase::Moved, point, now);
-    auto event = makeEvent(now);
-    a.view->touchesMoved({a.touch}, event.get());
+    deliver(a.touch, now, [&a](const TouchSet& set, Event* e) { a.view->touchesMoved(set, e); });
 }
 
 void TouchInput::ended(int64_t finger, Point point) {
@@ -49,9 +68,10 @@ void TouchInput::ended(int64_t finger, Point point) {
     Active a = it->second;
     double now = clock().monotonic();
     a.touch->update(TouchPhase::Ended, point, now);
-    auto event = makeEvent(now);
-    active_.erase(finger);
-    a.view->touchesEnded({a.touch}, event.get());
+    deliver(a.touch, now, [&](const TouchSet& set, Event* e) {
+        active_.erase(finger);
+        a.view->touchesEnded(set, e);
+    });
 }
 
 void TouchInput::cancelled(int64_t finger) {
@@ -60,9 +80,10 @@ void TouchInput::cancelled(int64_t finger) {
     Active a = it->second;
     double now = clock().monotonic();
     a.touch->update(TouchPhase::Cancelled, a.touch->locationInView(nullptr), now);
-    auto event = makeEvent(now);
-    active_.erase(finger);
-    a.view->touchesCancelled({a.touch}, event.get());
+    deliver(a.touch, now, [&](const TouchSet& set, Event* e) {
+        active_.erase(finger);
+        a.view->touchesCancelled(set, e);
+    });
 }
 
 bool TouchInput::wheel(Point point, float dx, float dy) {

@@ -36,10 +36,19 @@ private:
         Ref<Touch> touch;
         Ref<View> view;
     };
-    Ref<Event> makeEvent(double timestamp) const;
+    // Hands `touch` alone in a set, with an event of every finger down, to
+    // `send`. The event and the sets are reused from one call to the next
+    // while nobody else keeps the event (as the platform reuses its own), so
+    // that a moving finger allocates nothing; a call nested in another
+    // makes its own.
+    template <class Send>
+    void deliver(const Ref<Touch>& touch, double timestamp, Send&& send);
 
     View* root_;
     std::map<int64_t, Active> active_;
+    Ref<Event> event_;
+    TouchSet all_, one_;
+    bool delivering_ = false;
 };
 
 } // namespace platform

@@ -127,6 +127,24 @@ TEST_F(TouchDispatcherTest, OfSeveralTouchesASwallowerTakesOnlyThoseItClaims) {
                                         "picky moved", "below moved 1", "picky ended"}));
 }
 
+// The dispatcher keeps its lists from event to event; one dispatched from
+// inside another must not touch the outer one's.
+TEST_F(TouchDispatcherTest, ADispatchInsideAnotherLeavesTheOuterTouchesAlone) {
+    auto picky = make<Targeted>("picky", &calls_, false);
+    auto below = make<Standard>("below", &calls_, false);
+    dispatcher().addStandardDelegate(below.get(), 1);
+    dispatcher().addTargetedDelegate(picky.get(), 0, true);
+    TouchSet two = touches(2), other = touches(1);
+    picky->claims = [&](Touch* t) { return t == two[0].get(); };
+    bool inside = false;
+    picky->onBegan = [&] {
+        if (!std::exchange(inside, true)) dispatcher().touchesBegan(other, event_.get());
+    };
+    dispatcher().touchesBegan(two, event_.get());
+    EXPECT_EQ(calls_.log, (std::vector<std::string>{"picky began", "picky began", "below began 1",
+                                                    "picky began", "below began 1"}));
+}
+
 TEST_F(TouchDispatcherTest, AStandardDelegateStopsOnePhaseOnly) {
     auto first = make<Standard>("first", &calls_, true);
     auto second = make<Standard>("second", &calls_, false);

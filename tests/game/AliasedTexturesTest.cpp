@@ -16,11 +16,13 @@
 namespace {
 
 struct Case {
-    const char* screen; // "launch": the launch picture over the menu
+    const char* screen;            // "launch": the launch picture over the menu
     std::set<std::string> aliased; // resource files
 };
 
-void PrintTo(const Case& c, std::ostream* out) { *out << c.screen; }
+void PrintTo(const Case& c, std::ostream* out) {
+    *out << c.screen;
+}
 
 class AliasedTexturesTest : public test::AppTest, public ::testing::WithParamInterface<Case> {
 protected:

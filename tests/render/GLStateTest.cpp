@@ -15,7 +15,8 @@ using Rgba = std::array<uint8_t, 4>;
 class GLStateTest : public NodeGLTest {
 protected:
     static Ref<Texture2D> solid(Rgba rgba, platform::ImageAlpha alpha) {
-        return textureOf(8, 8, [rgba](int, int) { return rgba; }, alpha);
+        return textureOf(
+            8, 8, [rgba](int, int) { return rgba; }, alpha);
     }
 };
 
@@ -80,7 +81,7 @@ TEST_F(GLStateTest, EachNodeGetsTheStateItNeedsWhateverCameBefore) {
     endDrawing();
     Pixels px = Pixels::of(*surface);
     const std::vector<std::vector<int>> expected = {
-        {128, 0, 0}, {64, 0, 0}, {128, 0, 0}, {0, 0, 128},   {0, 255, 0},  {0, 0, 255},
+        {128, 0, 0},     {64, 0, 0},  {128, 0, 0},     {0, 0, 128}, {0, 255, 0}, {0, 0, 255},
         {255, 255, 255}, {255, 0, 0}, {255, 255, 255}, {0, 255, 0}, {128, 0, 0}};
     ASSERT_EQ(expected.size(), size_t(cell));
     for (int i = 0; i < cell; ++i)
