@@ -70,8 +70,9 @@ TEST(SystemOpenerTest, HandsAllowedUrlsOverAsOneArgumentAndRefusesOthers) {
     test::TempDir dir;
     std::string script = dir.file("opener.sh");
     std::string out = dir.file("args");
-    test::writeText(script, "#!/bin/sh\nfor a in \"$@\"; do printf '[%s]' \"$a\" >> " + out +
-                                "; done\necho >> " + out + "\n");
+    // Each opener appends its whole line in one write, so two running at once cannot interleave.
+    test::writeText(script, "#!/bin/sh\nline=\nfor a in \"$@\"; do line=\"$line[$a]\"; done\n"
+                            "printf '%s\\n' \"$line\" >> " + out + "\n");
     chmod(script.c_str(), 0755);
     std::string previous = setSystemOpener(script);
 
