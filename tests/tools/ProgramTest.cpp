@@ -35,9 +35,10 @@ TEST(Program, HeadlessRunWritesANonBlankScreenshot) {
 
 TEST(Program, TheHeadlessRunWalksThroughTheScreensAndEndsOnTheMainMenu) {
     test::TempDir dir;
-    Result r = run("--headless --fixed-dt 0.0166667 --script " NEBULARK_WALK_SCRIPT
-                   " --screenshot " + dir.file("run.png"),
-                   dir);
+    Result r =
+        run("--headless --fixed-dt 0.0166667 --script " NEBULARK_WALK_SCRIPT " --screenshot " +
+                dir.file("run.png"),
+            dir);
     ASSERT_EQ(r.code, 0) << r.output;
     Png png = readPng(dir.file("run.png"));
     ASSERT_EQ(png.width, 320);
@@ -119,16 +120,58 @@ TEST(Program, BadInputEndsWithOneLineAndNonZeroExit) {
     test::writeText(dir.file("bad.txt"), "# fine\n7 touch down 1\n");
     Result r = run("--headless --script " + dir.file("bad.txt"), dir);
     EXPECT_EQ(r.code, 2);
-    EXPECT_EQ(r.output, "nebulark: " + dir.file("bad.txt") + ": line 2: touch down needs X Y [ID]\n");
+    EXPECT_EQ(r.output,
+              "nebulark: " + dir.file("bad.txt") + ": line 2: touch down needs X Y [ID]\n");
 }
 
 TEST(Program, HelpListsEveryOption) {
     test::TempDir dir;
     Result r = run("--help", dir);
     EXPECT_EQ(r.code, 0);
-    for (const char* option : {"--headless", "--scale", "--fullscreen", "--frames", "--fixed-dt",
-                               "--screenshot", "--script", "--documents", "--resources", "--seed",
-                               "--demo", "--start", "--autoplay", "--ad-server", "--no-ads",
-                               "--help", "screens for --start: menu"})
+    for (const char* option :
+         {"--headless", "--scale", "--fullscreen", "--frames", "--fixed-dt", "--screenshot",
+          "--script", "--documents", "--resources", "--seed", "--demo", "--start", "--autoplay",
+          "--ad-server", "--no-ads", "--help", "screens for --start: menu"})
         EXPECT_NE(r.output.find(option), std::string::npos) << option;
+}
+
+// Each game screen, a moment after it opens, shows its back arrow (white in
+// the top left corner; greyed behind a mission's welcome) over its dark
+// background, and Quick Play its red score line: a GL state left over by one node (the star rain's
+// point sprites) once hid everything drawn after it.
+TEST(Program, GameScreensShowTheirBackArrowAndQuickPlayItsScore) {
+    const struct {
+        const char* screen;
+        int width;
+        bool redScore; // top right
+    } cases[] = {{"quickplay", 320, true},
+                 {"mission1", 320, false},
+                 {"asteroidavoid", 480, false},
+                 {"spaceshoot", 320, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.screen);
+        test::TempDir dir;
+        Result r =
+            run(std::string("--headless --seed 1 --fixed-dt 0.0166667 --frames 40 --start ") +
+                    c.screen + " --screenshot " + dir.file("x.png"),
+                dir);
+        ASSERT_EQ(r.code, 0) << r.output;
+        Png png = readPng(dir.file("x.png"));
+        ASSERT_EQ(png.width, c.width);
+        auto count = [&](int x0, int x1, int y0, int y1, auto&& wanted) {
+            int n = 0;
+            for (int y = y0; y < y1; ++y)
+                for (int x = x0; x < x1; ++x)
+                    n += wanted(png.pixel(x, y));
+            return n;
+        };
+        EXPECT_GT(count(10, 70, 5, 35,
+                        [](const uint8_t* p) { return p[0] > 100 && p[1] > 100 && p[2] > 100; }),
+                  20);
+        if (c.redScore) {
+            EXPECT_GT(
+                count(220, 320, 0, 20, [](const uint8_t* p) { return p[0] > 150 && p[1] < 90; }),
+                20);
+        }
+    }
 }
