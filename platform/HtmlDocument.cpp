@@ -134,7 +134,7 @@ struct FontFace {
 
 } // namespace
 
-struct HtmlDocument::Impl : public litehtml::document_container {
+struct HtmlDocument::Impl final : public litehtml::document_container {
     std::string base;
     std::string title;
     float viewWidth = 320, viewHeight = 480;
