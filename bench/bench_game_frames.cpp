@@ -8,6 +8,8 @@
 //
 //   ms_per_frame, cpu_ms_per_frame   wall and process CPU time (the
 //                                    rasteriser's threads included)
+//   x_empty, cpu_x_empty             the same over the empty scene's (run
+//                                    first)
 //   allocs_per_quiet_frame           0: nothing allocates in a frame that
 //                                    makes nothing
 //   allocs_per_busy_frame, busy_frames
@@ -184,6 +186,14 @@ void BM_GameFrame(benchmark::State& state) {
         const double frames = double(std::max<long>(quietFrames + busyFrames, 1));
         state.counters["ms_per_frame"] = wall * 1000 / frames;
         state.counters["cpu_ms_per_frame"] = cpu * 1000 / frames;
+        static double emptyWall = 0, emptyCpu = 0;
+        if (!screen.start) {
+            emptyWall = wall / frames;
+            emptyCpu = cpu / frames;
+        } else if (emptyWall > 0 && emptyCpu > 0) {
+            state.counters["x_empty"] = wall / frames / emptyWall;
+            state.counters["cpu_x_empty"] = cpu / frames / emptyCpu;
+        }
         state.counters["busy_frames"] = double(busyFrames);
         state.counters["allocs_per_quiet_frame"] =
             double(quietAllocations) / double(std::max<long>(quietFrames, 1));

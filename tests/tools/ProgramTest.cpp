@@ -129,6 +129,6 @@ TEST(Program, HelpListsEveryOption) {
     for (const char* option : {"--headless", "--scale", "--fullscreen", "--frames", "--fixed-dt",
                                "--screenshot", "--script", "--documents", "--resources", "--seed",
                                "--demo", "--start", "--autoplay", "--ad-server", "--no-ads",
-                               "--help", "screens for --start: menu"})
+                               "--timings", "--help", "screens for --start: menu"})
         EXPECT_NE(r.output.find(option), std::string::npos) << option;
 }
