@@ -1,6 +1,7 @@
 #include "game/Autopilot.h"
 
 #include "engine/Director.h"
+#include "engine/TouchDispatcher.h"
 #include "platform/Accelerometer.h"
 #include "platform/Application.h"
 #include "platform/Clock.h"
@@ -82,7 +83,9 @@ void Autopilot::step(double dt) {
         return;
     }
     screen_->describe(sight_);
-    if (!sight_.shipActive) {
+    // While a screen change is under way touches reach nobody: a finger put
+    // down now would be held without the screen ever seeing it.
+    if (!sight_.shipActive || !TouchDispatcher::sharedDispatcher().dispatchEvents()) {
         // Fingers come off while the ship is away and go down again when it
         // is back, as a player's would: a touch that began meanwhile fires
         // nothing.

@@ -1,6 +1,7 @@
 #include "game/Walkthrough.h"
 
 #include "engine/Director.h"
+#include "engine/TouchDispatcher.h"
 #include "game/HelloWorld.h"
 #include "game/NebularkAppDelegate.h"
 #include "game/SplashLayer.h"
@@ -152,7 +153,12 @@ void Walkthrough::refresh() {
 void Walkthrough::waitFor(const std::string& screen, double timeout) {
     then(
         "waiting for " + screenTitle(screen),
-        [this, screen] { return screen_ == screen && now() - screenSince_ >= kSettle; },
+        // Settled, and no screen change under way: until its hand-over the
+        // new screen gets no touches or keys.
+        [this, screen] {
+            return screen_ == screen && now() - screenSince_ >= kSettle &&
+                   TouchDispatcher::sharedDispatcher().dispatchEvents();
+        },
         timeout + kSettle);
 }
 

@@ -47,8 +47,13 @@ public:
     void bindArrayBuffer(GLuint name);
     void bindElementArrayBuffer(GLuint name);
     void setTexEnvMode(GLint mode);
-    // Texturing on, modulated by the colour, with `name` bound.
+    // Texturing on, modulated by the colour, with `name` bound, for drawing
+    // anything but points: point sprites go off, because Mesa's software
+    // rasteriser replaces the texture coordinates of triangles too while
+    // they are on, and textured triangles lose their picture. A point draw
+    // turns them on again after this.
     void useTexture(GLuint name) {
+        setPointSprites(false);
         setTexturing(true);
         setTexEnvMode(GL_MODULATE);
         bindTexture(name);

@@ -251,7 +251,7 @@ void SpaceShoot::startRound() {
 void SpaceShoot::fixed() {
     // The call may come after the screen was left: a duel that is gone
     // must not resume the next one's (the pause is shared).
-    if (!isRunning) return;
+    if (!isRunning || leaving_) return;
     startRound();
     SecondDude_->setPosition(kEnemyStart);
     firstDude_->setVisible(true);
@@ -259,7 +259,7 @@ void SpaceShoot::fixed() {
 }
 
 void SpaceShoot::fixed2() {
-    if (!isRunning) return;
+    if (!isRunning || leaving_) return;
     startRound();
     SecondDude_->setVisible(true);
     MoveMan();
@@ -291,6 +291,8 @@ void SpaceShoot::stoppedPressing() {
 
 void SpaceShoot::didPressButton() {
     canShoot_ = true;
+    leaving_ = true;
+    unschedule("tickMain");
     minigames::fadeTo(miniGameMenu::scene().get(), kLeaveFade);
 }
 

@@ -104,6 +104,9 @@ private:
     Ref<Label> labelDude_;
     Ref<QBButtonNode> qbbutton_;
     bool canShoot_ = false;
+    // Set by the back button: the duel stops at once, not when the fade out
+    // ends, so no round resumes and no game-over alert lands on the next screen.
+    bool leaving_ = false;
     float enemyGoal_ = kEnemyStart.x; // where the enemy is heading
     Ref<Autopilot> pilot_;
 };

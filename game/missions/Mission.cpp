@@ -316,20 +316,24 @@ void Mission::setStatus(const char* format, int value) {
 
 // --- endings ---
 
-void Mission::endWith(bool won) {
+void Mission::stopPlay() {
     TouchDispatcher::sharedDispatcher().removeDelegate(this);
     auto& accelerometer = platform::Accelerometer::sharedAccelerometer();
     if (accelerometer.delegate() == this) accelerometer.setDelegate(nullptr);
     firstDude->removeTouch();
     unschedule("shoot");
+    unschedule("tickSter");
+    unschedule("adlk");
+}
+
+void Mission::endWith(bool won) {
+    stopPlay();
     platform::RunLoop::main().performAfterDelay(Ref<Object>(this), kCleanUpDelay, [this, won] {
         if (won)
             dond();
         else
             dond2();
     });
-    unschedule("tickSter");
-    unschedule("adlk");
     auto alert =
         won ? platform::AlertView::make("You Win!", rules_.winMessage, this, "Pick A New Mission")
             : platform::AlertView::make("You Got Destoyed!", "You have been destroyed.", this,
@@ -388,6 +392,7 @@ void Mission::alertAnswered(int tag, int buttonIndex) {
 }
 
 void Mission::goToMissions() {
+    stopPlay();
     Director::sharedDirector().replaceScene(
         FadeTransition::transitionWithDuration(kFadeSeconds, Missions::scene().get()).get());
 }

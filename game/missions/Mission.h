@@ -177,12 +177,16 @@ protected:
     // removing allocates nothing.
     SpriteList& frameRemovals();
     void explodeAt(Point at);
-    // The ending steps: input stopped, clean-up requested, the alert shown.
+    // The ending steps: play stopped, clean-up requested, the alert shown.
     void endWith(bool won);
+    // Input, auto-fire and the frame's rules stopped.
+    void stopPlay();
     // Places the ship (clamped to the playing area) and its exhaust.
     void placeShip(Point at);
 
     void tiltOn();
+    // Play stops at once: during the fade out the mission could otherwise
+    // still end and put its alert over the next screen.
     void goToMissions();
     void setStatus(const char* format, int value);
     void fire();

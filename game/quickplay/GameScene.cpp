@@ -785,6 +785,13 @@ void GameScene::clearField(bool bomb) {
 // --- leaving ---
 
 void GameScene::leave() {
+    // Play ends when the player leaves, not when the fade out ends: until
+    // then a lost life or the game-over alert would land on the next screen.
+    hasLeft_ = true;
+    unschedule("updateBullets");
+    TouchDispatcher::sharedDispatcher().removeDelegate(this);
+    auto& accelerometer = platform::Accelerometer::sharedAccelerometer();
+    if (accelerometer.delegate() == this) accelerometer.setDelegate(nullptr);
     Director::sharedDirector().replaceScene(
         FadeTransition::transitionWithDuration(0.5f, HelloWorld::scene().get()).get());
 }

@@ -529,3 +529,13 @@ TEST_F(QuickPlayTest, CallsDueAfterLeavingBringNoShipBack) {
     EXPECT_FALSE(s->isScheduled("updateBullets"));
     EXPECT_FALSE(s->firstDude()->visible());
 }
+
+TEST_F(QuickPlayTest, PlayStopsWhenThePlayerPressesBackNotWhenTheFadeEnds) {
+    GameScene* s = start();
+    Director::sharedDirector().runWithScene(Scene::node().get()); // for the way out to replace
+    s->didPressButton();
+    s->addFalling(GameScene::kEnemyShotTag, shipAt());
+    runFor(0.6);
+    EXPECT_FALSE(hasDied);
+    EXPECT_EQ(s->lives(), 3);
+}

@@ -31,6 +31,14 @@ TEST_F(GLStateTest, EachNodeGetsTheStateItNeedsWhateverCameBefore) {
     auto halfRedStraight = solid({255, 0, 0, 128}, platform::ImageAlpha::Straight);
     auto blue = solid({0, 0, 255, 255}, premultiplied);
     auto green = solid({0, 255, 0, 255}, premultiplied);
+    // Clear along its edges, so a draw that loses its texture coordinates shows nothing.
+    auto framedGreen = textureOf(
+        8, 8,
+        [](int x, int y) {
+            const bool edge = x == 0 || y == 0 || x == 7 || y == 7;
+            return edge ? Rgba{0, 0, 0, 0} : Rgba{0, 255, 0, 255};
+        },
+        premultiplied);
 
     // One 16-pixel cell per node, left to right, in drawing order.
     auto root = Node::node();
@@ -57,21 +65,28 @@ TEST_F(GLStateTest, EachNodeGetsTheStateItNeedsWhateverCameBefore) {
     put(atlasSprite.get());
     root->addChild(manager.get());
     sprite(white.get());
-    // Drawn from its own buffers, added for good.
-    auto particles = QuadParticleSystem::particleWithTotalParticles(1);
-    particles->setTexture(white.get());
-    particles->setLife(100);
-    particles->setEmissionRate(100);
-    particles->setDuration(kParticleDurationInfinity);
-    particles->setStartSize(6);
-    particles->setEndSize(kParticleStartSizeEqualToEndSize);
-    particles->setStartColor({1, 0, 0, 1});
-    particles->setEndColor({1, 0, 0, 1});
-    particles->setBlendAdditive(true);
-    put(particles.get());
-    root->addChild(particles.get());
-    particles->step(1.0f / 60);
+    // Drawn from their own buffers, added for good: quads, then points with
+    // sprites on, which a textured triangle drawn next must not inherit.
+    std::vector<Ref<ParticleSystem>> systems;
+    auto particles = [&](Ref<ParticleSystem> system, float red, float blue) {
+        system->setTexture(white.get());
+        system->setLife(100);
+        system->setEmissionRate(100);
+        system->setDuration(kParticleDurationInfinity);
+        system->setStartSize(6);
+        system->setEndSize(kParticleStartSizeEqualToEndSize);
+        system->setStartColor({red, 0, blue, 1});
+        system->setEndColor({red, 0, blue, 1});
+        system->setBlendAdditive(true);
+        put(system.get());
+        root->addChild(system.get());
+        system->step(1.0f / 60);
+        systems.push_back(system);
+    };
+    particles(QuadParticleSystem::particleWithTotalParticles(1), 1, 0);
     sprite(white.get());
+    particles(PointParticleSystem::particleWithTotalParticles(1), 0, 1);
+    sprite(framedGreen.get());
     sprite(green.get());
     sprite(halfRed.get());
 
@@ -82,11 +97,13 @@ TEST_F(GLStateTest, EachNodeGetsTheStateItNeedsWhateverCameBefore) {
     Pixels px = Pixels::of(*surface);
     const std::vector<std::vector<int>> expected = {
         {128, 0, 0},     {64, 0, 0},  {128, 0, 0},     {0, 0, 128}, {0, 255, 0}, {0, 0, 255},
-        {255, 255, 255}, {255, 0, 0}, {255, 255, 255}, {0, 255, 0}, {128, 0, 0}};
+        {255, 255, 255}, {255, 0, 0}, {255, 255, 255}, {0, 0, 255}, {0, 255, 0},
+        {0, 255, 0},     {128, 0, 0}};
     ASSERT_EQ(expected.size(), size_t(cell));
     for (int i = 0; i < cell; ++i)
         EXPECT_TRUE(near(px.at(16 * i + 8, 8), expected[size_t(i)], 3)) << "cell " << i;
-    particles->cleanup();
+    for (auto& system : systems)
+        system->cleanup();
 }
 
 // Deleting a bound object unbinds it, and drivers may hand its name out again

@@ -198,3 +198,12 @@ TEST_F(SpaceShootTest, ADuelLeftDuringItsPauseResumesNothing) {
     EXPECT_TRUE(SpaceShoot::isPaused);
     EXPECT_EQ(game->retainCount(), 1);
 }
+
+TEST_F(SpaceShootTest, PlayStopsWhenThePlayerPressesBackNotWhenTheFadeEnds) {
+    Ref<SpaceShoot> game(startGame());
+    enemyBulletOnPlayer(game.get());
+    tap(Point(40, 460));
+    runFor(1.5);
+    EXPECT_NE(running<miniGameMenu>(), nullptr);
+    EXPECT_EQ(game->lives(), 3);
+}

@@ -150,11 +150,17 @@ TEST_F(MissionOneTest, LeavingBeforeTheEndNeverWritesTheUnlockState) {
             runFor(0.5);
             m->shipsShot = 14;
             m->didPressButton();
+            // Play stops with the press: what happens during the fade out
+            // ends nothing and shows no alert over the next screen.
+            Point ship = m->firstDude->position();
+            enemy(m, Point(ship.x, ship.y + 30));
+            bullet(m, Point(ship.x, ship.y + 30));
         } else {
             answer(1); // "Back"
         }
         runFor(0.6);
         EXPECT_NE(screen<Missions>(), nullptr) << duringPlay;
+        EXPECT_EQ(alert(), nullptr) << duringPlay;
         runFor(0.5);
         EXPECT_FALSE(saved::exists(saved::kMissions)) << duringPlay;
         TearDown();
