@@ -57,6 +57,9 @@ ActionManager* ActionManager::existingManager() {
 }
 
 ActionManager::ActionManager() : ticker_(make<ActionManagerTicker>(this)) {
+    // Room for the targets let go in one pass, so that the first finished
+    // action of a game does not grow the list mid-frame.
+    releasedTargets_.reserve(16);
     timer_ = Timer::timerWithTarget(
         ticker_.get(), UpdateSelector("tick", [t = ticker_.get()](float dt) { t->tick(dt); }));
     ticker_->timer_ = timer_.get();

@@ -10,10 +10,56 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <deque>
 
 namespace {
 constexpr const char* kNonNil = "Argument must be non-nil";
 constexpr const char* kInvalidTag = "Invalid tag";
+
+// The children as they were when a walk over them began (the calls made
+// may add or remove some). The lists are kept, one per level of walks
+// nested in walks, so that only a tree deeper or wider than any before
+// allocates.
+class ChildrenSnapshot {
+public:
+    explicit ChildrenSnapshot(const std::vector<Ref<Node>>& children) {
+        if (Pool* pool = Pool::get()) {
+            if (pool->depth == pool->lists.size()) pool->lists.emplace_back();
+            list_ = &pool->lists[pool->depth++];
+        }
+        list_->assign(children.begin(), children.end());
+    }
+    ~ChildrenSnapshot() {
+        // Letting go may end nodes, whose own walks take the next level.
+        list_->clear();
+        if (list_ != &own_) --Pool::get()->depth; // a walk ends before its thread
+    }
+    ChildrenSnapshot(const ChildrenSnapshot&) = delete;
+    ChildrenSnapshot& operator=(const ChildrenSnapshot&) = delete;
+
+    auto begin() const { return list_->begin(); }
+    auto end() const { return list_->end(); }
+
+private:
+    struct Pool {
+        std::deque<std::vector<Ref<Node>>> lists; // stays put as it grows
+        size_t depth = 0;
+        ~Pool() { gone() = true; }
+        // Null once the thread's pool went (nodes ended by later exit
+        // handlers make their own lists).
+        static Pool* get() {
+            if (gone()) return nullptr;
+            thread_local Pool pool;
+            return &pool;
+        }
+        static bool& gone() {
+            thread_local bool gone = false;
+            return gone;
+        }
+    };
+    std::vector<Ref<Node>> own_;
+    std::vector<Ref<Node>>* list_ = &own_;
+};
 } // namespace
 
 Ref<Node> Node::node() { return make<Node>(); }
@@ -145,7 +191,7 @@ void Node::removeChildByTag(int tag, bool doCleanup) {
 void Node::removeAllChildrenWithCleanup(bool doCleanup) {
     // The list is walked as it stands; hooks that change it affect only the
     // copy they see.
-    std::vector<Ref<Node>> all = children_;
+    ChildrenSnapshot all(children_);
     for (auto& child : all) {
         if (isRunning) child->onExit();
         if (doCleanup) child->cleanup();
@@ -179,14 +225,14 @@ void Node::cleanup() {
     // Timers are dropped without telling the scheduler: a running node's
     // timers are unscheduled by onExit, which comes before cleanup.
     scheduledSelectors.clear();
-    std::vector<Ref<Node>> all = children_;
+    ChildrenSnapshot all(children_);
     for (auto& child : all) child->cleanup();
 }
 
 // --- lifecycle ---
 
 void Node::onEnter() {
-    std::vector<Ref<Node>> all = children_;
+    ChildrenSnapshot all(children_);
     for (auto& child : all) child->onEnter();
     activateTimers();
     if (ActionManager* m = ActionManager::existingManager()) m->resumeAllActionsForTarget(this);
@@ -194,7 +240,7 @@ void Node::onEnter() {
 }
 
 void Node::onEnterTransitionDidFinish() {
-    std::vector<Ref<Node>> all = children_;
+    ChildrenSnapshot all(children_);
     for (auto& child : all) child->onEnterTransitionDidFinish();
 }
 
@@ -202,7 +248,7 @@ void Node::onExit() {
     deactivateTimers();
     if (ActionManager* m = ActionManager::existingManager()) m->pauseAllActionsForTarget(this);
     isRunning = false;
-    std::vector<Ref<Node>> all = children_;
+    ChildrenSnapshot all(children_);
     for (auto& child : all) child->onExit();
 }
 

@@ -14,6 +14,7 @@
 #include "platform/ui/Animator.h"
 #include "support/Log.h"
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
@@ -28,6 +29,14 @@ Application& Application::shared() {
 }
 
 namespace {
+
+// Seconds of real time, whatever clock the game runs on.
+double realSeconds() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+// When the program was loaded (its static objects made, before main).
+const double programLoaded = realSeconds();
 
 // Every frame of a --fixed-dt run advances this clock by exactly dt.
 ManualClock fixedClock;
@@ -97,7 +106,10 @@ int Application::run(const Options& opts, ApplicationDelegate& delegate) {
     startMonotonic_ = clock().monotonic();
     clockJumps_.reset(clock());
 
+    runStarted_ = realSeconds();
+    timingsShown_ = false;
     delegate.applicationDidFinishLaunching();
+    launched_ = realSeconds();
     if (Window* w = Window::main())
         w->setPresentObserver([this](uint64_t frame) { frameDone(frame); });
     else if (!terminating_) {
@@ -212,6 +224,17 @@ void Application::playScript(uint64_t frame) {
 }
 
 void Application::frameDone(uint64_t frame) {
+    if (options().timings && !timingsShown_) {
+        // The first frame the running scene drew (the launch picture the
+        // delegate may show comes before the observer is set).
+        timingsShown_ = true;
+        const double now = realSeconds();
+        std::printf("timings: first frame %.1f ms after the program was loaded "
+                    "(to run %.1f ms, launching %.1f ms, first frame %.1f ms)\n",
+                    (now - programLoaded) * 1000, (runStarted_ - programLoaded) * 1000,
+                    (launched_ - runStarted_) * 1000, (now - launched_) * 1000);
+        std::fflush(stdout);
+    }
     for (const std::string& path : std::exchange(pendingScreenshots_, {}))
         writeScreenshot(path);
     // Not from inside the frame that is being presented: at the loop's next

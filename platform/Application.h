@@ -71,6 +71,10 @@ private:
     bool terminating_ = false;
     int exitCode_ = 0;
     double startMonotonic_ = 0;
+    // Real time (not the game's clock) at the start of run() and when the
+    // delegate had launched; the first frame's time is printed once.
+    double runStarted_ = 0, launched_ = 0;
+    bool timingsShown_ = false;
     ClockJumpDetector clockJumps_;
     std::unique_ptr<Script> script_;
     std::unique_ptr<TouchInput> touchInput_;

@@ -58,6 +58,7 @@ std::string usage() {
            "  --ad-server URL     where the ad strip gets its ads (default: the game's own\n"
            "                      house ads, served in the program; also NEBULARK_AD_SERVER)\n"
            "  --no-ads            no ad strip\n"
+           "  --timings           print how long start-up took, at the first frame\n"
            "  --help              show this text\n";
 }
 
@@ -110,6 +111,9 @@ bool parseOptions(int argc, const char* const* argv, Options& out, std::string& 
         } else if (arg == "--no-ads") {
             if (!noValue()) return false;
             out.noAds = true;
+        } else if (arg == "--timings") {
+            if (!noValue()) return false;
+            out.timings = true;
         } else if (arg == "--ad-server") {
             if (!takesValue(value)) return false;
             if (!isAdServerURL(value)) return bad("expected an http:// or https:// URL");

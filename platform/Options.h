@@ -25,6 +25,7 @@ struct Options {
     std::string tour;                // the game shows itself: "full" or "short"
     std::string adServer;            // the ad server (http or https); empty: the house ads
     bool noAds = false;              // no ad strip at all
+    bool timings = false;            // a line of start-up times at the first frame
     bool help = false;
 };
 

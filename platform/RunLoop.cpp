@@ -99,19 +99,30 @@ void RunLoop::performOnMainThread(Callback callback, bool waitUntilDone) {
 }
 
 bool RunLoop::runPosted() {
-    // Most passes find nothing: don't even make the (allocating) batch then.
     {
         std::lock_guard lock(postedMutex_);
         if (posted_.empty()) return false;
     }
-    std::deque<Callback> batch;
-    {
-        std::lock_guard lock(postedMutex_);
-        batch.swap(posted_);
+    auto run = [this](std::deque<Callback>& batch) {
+        {
+            std::lock_guard lock(postedMutex_);
+            batch.swap(posted_);
+        }
+        for (auto& call : batch)
+            call();
+        batch.clear();
+    };
+    // The calls run from a list kept between turns (a new deque allocates
+    // even empty), unless a call runs the loop again inside.
+    if (postedBatchInUse_) {
+        std::deque<Callback> nested;
+        run(nested);
+    } else {
+        postedBatchInUse_ = true;
+        run(postedBatch_);
+        postedBatchInUse_ = false;
     }
-    for (auto& call : batch)
-        call();
-    return !batch.empty();
+    return true;
 }
 
 bool RunLoop::handleDue(double now) {
@@ -147,7 +158,14 @@ bool RunLoop::handleDue(double now) {
     if (outermost) dueSnapshotInUse_ = false;
     std::erase_if(timers_, [](const auto& t) { return !t->valid_; });
 
-    std::vector<Delayed> calls;
+    // The calls due, by time (equal times in the order they were asked
+    // for); the list is kept between turns unless a call runs the loop
+    // again inside. Few are ever due at once: a stable insertion sort.
+    std::vector<Delayed> nestedCalls;
+    std::vector<Delayed>& calls = dueCallsInUse_ ? nestedCalls : dueCalls_;
+    const bool outermostCalls = !dueCallsInUse_;
+    dueCallsInUse_ = true;
+    calls.clear();
     for (auto it = delayed_.begin(); it != delayed_.end();) {
         if (it->fireAt <= now) {
             calls.push_back(std::move(*it));
@@ -156,15 +174,19 @@ bool RunLoop::handleDue(double now) {
             ++it;
         }
     }
-    std::stable_sort(calls.begin(), calls.end(),
-                     [](const auto& a, const auto& b) { return a.fireAt < b.fireAt; });
+    for (size_t i = 1; i < calls.size(); ++i)
+        for (size_t j = i; j > 0 && calls[j].fireAt < calls[j - 1].fireAt; --j)
+            std::swap(calls[j], calls[j - 1]);
+    const bool anyCall = !calls.empty();
     for (auto& c : calls) {
         c.callback();
         // The target is let go as soon as its call is done.
         c.callback = nullptr;
         c.target = nullptr;
     }
-    handled = handled || !calls.empty();
+    calls.clear();
+    if (outermostCalls) dueCallsInUse_ = false;
+    handled = handled || anyCall;
 
     std::erase_if(displayLinks_, [](const auto& l) { return !l->valid_; });
     if (displayLinks_.empty()) {

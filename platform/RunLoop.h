@@ -139,10 +139,14 @@ private:
         double fireAt;
     };
     std::vector<Delayed> delayed_;
+    std::vector<Delayed> dueCalls_;
+    bool dueCallsInUse_ = false;
 
     std::mutex postedMutex_;
     std::condition_variable postedCv_;
     std::deque<Callback> posted_;
+    std::deque<Callback> postedBatch_;
+    bool postedBatchInUse_ = false;
 
     double refreshPeriod_ = 1.0 / 60.0;
     double nextRefresh_ = -1;

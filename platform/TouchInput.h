@@ -4,7 +4,7 @@
 #include "support/Geometry.h"
 
 #include <cstdint>
-#include <map>
+#include <vector>
 
 namespace platform {
 
@@ -15,7 +15,7 @@ class View;
 // from going down until it is lifted or cancelled.
 class TouchInput {
 public:
-    explicit TouchInput(View* root) : root_(root) {}
+    explicit TouchInput(View* root);
 
     // `point` in root-view (window) points.
     void began(int64_t finger, Point point);
@@ -28,14 +28,21 @@ public:
     bool wheel(Point point, float dx, float dy);
 
     View* root() const { return root_; }
-    bool isDown(int64_t finger) const { return active_.count(finger) != 0; }
+    bool isDown(int64_t finger) const { return find(finger) != active_.end(); }
     size_t activeCount() const { return active_.size(); }
 
 private:
     struct Active {
+        int64_t finger;
         Ref<Touch> touch;
         Ref<View> view;
     };
+    // The fingers down, by finger number (few: a flat list, kept room).
+    std::vector<Active>::iterator find(int64_t finger);
+    std::vector<Active>::const_iterator find(int64_t finger) const;
+    void forget(int64_t finger);
+    // A lifted finger's touch that nobody kept is used again by the next.
+    void recycle(Ref<Touch> touch);
     // Hands `touch` alone in a set, with an event of every finger down, to
     // `send`. The event and the sets are reused from one call to the next
     // while nobody else keeps the event (as the platform reuses its own), so
@@ -45,7 +52,8 @@ private:
     void deliver(const Ref<Touch>& touch, double timestamp, Send&& send);
 
     View* root_;
-    std::map<int64_t, Active> active_;
+    std::vector<Active> active_;
+    std::vector<Ref<Touch>> spare_;
     Ref<Event> event_;
     TouchSet all_, one_;
     bool delivering_ = false;

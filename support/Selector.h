@@ -43,6 +43,18 @@ Selector<R(Args...)> makeSelector(std::string name, T* target, R (C::*method)(Ar
     });
 }
 
+// The same with the member fixed at compile time: the call keeps only the
+// object, small enough to live inside the selector, so that making one
+// (every schedule and every call action) allocates nothing.
+template <auto Method, class T, class C, class R, class... Args>
+Selector<R(Args...)> makeSelectorOf(std::string name, T* target, R (C::*)(Args...)) {
+    C* bound = target;
+    return Selector<R(Args...)>(std::move(name), [bound](Args... args) -> R {
+        return (bound->*Method)(std::forward<Args>(args)...);
+    });
+}
+
 // Binds a member function to an object under the member's own name:
 //   ccSelector(this, &GameScene::updateBullets) names "updateBullets".
-#define ccSelector(target, method) makeSelector(selectorName(#method), target, method)
+#define ccSelector(target, method) \
+    makeSelectorOf<method>(selectorName(#method), target, method)

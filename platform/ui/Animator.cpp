@@ -8,6 +8,10 @@
 
 namespace platform {
 
+Animator::Animator() {
+    finished_.reserve(8);
+}
+
 Animator& Animator::shared() {
     // Never destroyed: views may change after static destruction began.
     static Animator* animator = new Animator;
@@ -161,23 +165,27 @@ void Animator::advance(double now) {
 }
 
 void Animator::deliverFinished() {
-    std::vector<Ref<Block>> done;
-    for (auto& b : running_)
-        if (b->finished) done.push_back(b);
-    if (done.empty()) return;
-    std::erase_if(running_, [](const Ref<Block>& b) { return b->finished; });
+    auto finished = [](const Ref<Block>& b) { return b->finished; };
+    if (std::none_of(running_.begin(), running_.end(), finished)) return;
     // The last frame of a turn showed its picture; the next shows the view
     // itself again.
     if (Window* w = Window::main()) w->setNeedsComposite();
-    for (auto& block : done) {
+    // A call holding only the animator (which lives for good) is posted
+    // without allocating; it makes the calls of every block waiting then.
+    RunLoop::main().performOnMainThread([this] { callFinished(); }, false);
+    for (auto& block : running_)
+        if (block->finished) finished_.push_back(block);
+    std::erase_if(running_, finished);
+}
+
+void Animator::callFinished() {
+    while (!finished_.empty()) {
         // The block (and the delegate it holds) lives until its call is made.
-        RunLoop::main().performOnMainThread(
-            [block] {
-                bool finished = !block->interrupted;
-                if (block->didStop) block->didStop(block->id, finished, block->context);
-                if (block->completion) block->completion(finished);
-            },
-            false);
+        Ref<Block> block = std::move(finished_.front());
+        finished_.erase(finished_.begin());
+        bool finished = !block->interrupted;
+        if (block->didStop) block->didStop(block->id, finished, block->context);
+        if (block->completion) block->completion(finished);
     }
 }
 
@@ -220,6 +228,7 @@ void Animator::requestFrames() {
 void Animator::reset() {
     open_.clear();
     running_.clear();
+    finished_.clear();
     if (ownLink_) ownLink_->invalidate();
     ownLink_ = nullptr;
     enabled_ = true;

@@ -89,15 +89,18 @@ private:
         bool interrupted = false;
     };
 
-    Animator() = default;
+    Animator();
     Track* recordTrack(View* view, Property property);
     void takeOver(View* view, Property property);
     void apply(const Track& track, float t);
     static float ease(ViewAnimationCurve curve, float t);
     void requestFrames();
+    void callFinished();
 
     std::vector<Ref<Block>> open_;
     std::vector<Ref<Block>> running_;
+    // Reached their end; their calls wait for the run loop's next turn.
+    std::vector<Ref<Block>> finished_;
     Ref<RunLoopTimer> ownLink_;
     bool enabled_ = true;
 };

@@ -273,6 +273,43 @@ TEST_F(NodeTest, RemoveAllChildrenExitsCleansAndUnlinksEach) {
     root->onExit();
 }
 
+// A child that takes its siblings out of the tree when it exits, ending the
+// last one (a walk inside the walk).
+class SiblingRemover : public JournalNode {
+public:
+    using JournalNode::JournalNode;
+    void onExit() override {
+        JournalNode::onExit();
+        Ref<Node> self(this);
+        Node* parent = this->parent();
+        while (parent->children().size() > 1)
+            parent->removeChild(parent->children().back().get(), true);
+    }
+};
+
+TEST_F(NodeTest, AWalkReachesTheChildrenItBeganWithWhateverTheHooksChange) {
+    auto root = journal("root");
+    auto remover = make<SiblingRemover>("remover", &log_);
+    auto b = journal("b"), c = journal("c"), grand = journal("grand");
+    c->addChild(grand.get());
+    root->addChild(remover.get());
+    root->addChild(b.get());
+    root->addChild(c.get());
+    root->onEnter();
+    b = nullptr;
+    c = nullptr; // held only by the tree, then by the walk
+    log_.clear();
+    root->onExit();
+    EXPECT_EQ(log_, (std::vector<std::string>{"exit root", "exit remover", "exit b", "exit c",
+                                              "exit grand"}));
+    EXPECT_EQ(root->children().size(), 1u);
+    // Walks go on working after walks nested inside walks.
+    log_.clear();
+    root->onEnter();
+    EXPECT_EQ(log_, (std::vector<std::string>{"enter remover", "enter root"}));
+    root->onExit();
+}
+
 TEST_F(NodeTest, LayersAndScenesCoverTheScreenCentred) {
     auto layer = Layer::node();
     EXPECT_FALSE(layer->relativeAnchorPoint());

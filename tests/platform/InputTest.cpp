@@ -101,6 +101,55 @@ TEST_F(InputTest, SecondFingerOnlyWhereMultipleTouchIsOn) {
     EXPECT_EQ(input.activeCount(), 0u);
 }
 
+// Notes what each call saw without keeping the touches.
+class PeekingView : public View {
+public:
+    using View::View;
+    struct Call {
+        const Touch* touch;
+        TouchPhase phase;
+        int tapCount;
+        Point previous;
+        std::vector<const Touch*> all;
+    };
+    std::vector<Call> calls;
+    void record(const TouchSet& touches, Event* event) {
+        std::vector<const Touch*> all;
+        for (auto& t : event->allTouches())
+            all.push_back(t.get());
+        for (auto& t : touches) {
+            calls.push_back(
+                {t.get(), t->phase(), t->tapCount(), t->previousLocationInView(nullptr), all});
+            t->setTapCount(2); // a double tap, say
+        }
+    }
+    void touchesBegan(const TouchSet& t, Event* e) override { record(t, e); }
+    void touchesEnded(const TouchSet& t, Event* e) override { record(t, e); }
+};
+
+TEST_F(InputTest, ALiftedTouchNobodyKeptComesBackAsNewAndFingersStayInOrder) {
+    auto root = make<View>(Rect(0, 0, 320, 480));
+    auto view = make<PeekingView>(Rect(0, 0, 320, 480));
+    view->setMultipleTouchEnabled(true);
+    root->addSubview(view.get());
+    TouchInput input(root.get());
+    input.began(5, Point(10, 10));
+    input.began(2, Point(20, 20));
+    const Touch* five = view->calls[0].touch;
+    const Touch* two = view->calls[1].touch;
+    EXPECT_EQ(view->calls[1].all, (std::vector<const Touch*>{two, five}));
+    input.ended(5, Point(11, 11));
+    input.ended(2, Point(21, 21));
+
+    input.began(7, Point(30, 30));
+    const auto& again = view->calls.back();
+    EXPECT_TRUE(again.touch == five || again.touch == two);
+    EXPECT_EQ(again.phase, TouchPhase::Began);
+    EXPECT_EQ(again.tapCount, 1);
+    EXPECT_EQ(again.previous, Point(30, 30));
+    EXPECT_EQ(again.all, (std::vector<const Touch*>{again.touch}));
+}
+
 TEST_F(InputTest, HiddenAndNonInteractiveViewsAreSkipped) {
     TouchInput input(root_.get());
     upper_->setUserInteractionEnabled(false);

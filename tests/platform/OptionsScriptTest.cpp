@@ -23,7 +23,7 @@ TEST(Options, ReadsEveryOptionInBothSpellings) {
     ASSERT_TRUE(parse({"--headless", "--scale", "2", "--frames=30", "--fixed-dt", "0.02",
                        "--screenshot", "out/x.png", "--script=s.txt", "--documents", "/tmp/d",
                        "--resources", "/tmp/r", "--seed", "42", "--demo", "spine", "--fullscreen",
-                       "--start=menu", "--autoplay"},
+                       "--start=menu", "--autoplay", "--timings"},
                       o, error))
         << error;
     EXPECT_TRUE(o.headless);
@@ -39,6 +39,7 @@ TEST(Options, ReadsEveryOptionInBothSpellings) {
     EXPECT_EQ(o.demo, "spine");
     EXPECT_EQ(o.start, "menu");
     EXPECT_TRUE(o.autoplay);
+    EXPECT_TRUE(o.timings);
 }
 
 TEST(Options, RefusesWhatItCannotUseWithOneLine) {

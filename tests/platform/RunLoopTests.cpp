@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cmath>
 #include <limits>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -191,6 +192,37 @@ TEST_F(RunLoopTest, DelayedCallsAreNeverLostAndResetReleasesThem) {
     loop.performAfterDelay(make<Tracked>(&destroyed), 10.0, [&] { ++calls; });
     loop.reset();
     EXPECT_EQ(destroyed, 5);
+}
+
+TEST_F(RunLoopTest, CallsThatRunTheLoopAgainLeaveTheOuterCallsIntact) {
+    std::vector<std::string> order;
+    // Due together: by time, equal times in the order asked for.
+    loop.performAfterDelay(nullptr, 1.0, [&] {
+        order.push_back("d1");
+        loop.performAfterDelay(nullptr, 0.5, [&] { order.push_back("inner d"); });
+        clock.advance(0.5);
+        loop.runEventSlice(0);
+        order.push_back("d1 end");
+    });
+    loop.performAfterDelay(nullptr, 1.0, [&] { order.push_back("d2"); });
+    loop.performAfterDelay(nullptr, 0.5, [&] { order.push_back("d0"); });
+    clock.advance(1.0);
+    loop.runEventSlice(0);
+    EXPECT_EQ(order, (std::vector<std::string>{"d0", "d1", "inner d", "d1 end", "d2"}));
+
+    order.clear();
+    loop.performOnMainThread(
+        [&] {
+            order.push_back("p1");
+            loop.performOnMainThread([&] { order.push_back("inner p"); }, false);
+            loop.runEventSlice(0);
+            order.push_back("p1 end");
+        },
+        false);
+    loop.performOnMainThread([&] { order.push_back("p2"); }, false);
+    loop.runEventSlice(0);
+    loop.runEventSlice(0);
+    EXPECT_EQ(order, (std::vector<std::string>{"p1", "inner p", "p1 end", "p2"}));
 }
 
 TEST_F(RunLoopTest, DisplayLinksFireEveryNRefreshes) {

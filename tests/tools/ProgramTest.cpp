@@ -128,17 +128,17 @@ TEST(Program, HelpListsEveryOption) {
     test::TempDir dir;
     Result r = run("--help", dir);
     EXPECT_EQ(r.code, 0);
-    for (const char* option :
-         {"--headless", "--scale", "--fullscreen", "--frames", "--fixed-dt", "--screenshot",
-          "--script", "--documents", "--resources", "--seed", "--demo", "--start", "--autoplay",
-          "--ad-server", "--no-ads", "--help", "screens for --start: menu"})
+    for (const char* option : {"--headless", "--scale", "--fullscreen", "--frames", "--fixed-dt",
+                               "--screenshot", "--script", "--documents", "--resources", "--seed",
+                               "--demo", "--start", "--autoplay", "--ad-server", "--no-ads",
+                               "--timings", "--help", "screens for --start: menu"})
         EXPECT_NE(r.output.find(option), std::string::npos) << option;
 }
 
 // Each game screen, a moment after it opens, shows its back arrow (white in
 // the top left corner; greyed behind a mission's welcome) over its dark
-// background, and Quick Play its red score line: a GL state left over by one node (the star rain's
-// point sprites) once hid everything drawn after it.
+// background, and Quick Play its red score line: a GL state left over by
+// one node (the star rain's point sprites) once hid everything after it.
 TEST(Program, GameScreensShowTheirBackArrowAndQuickPlayItsScore) {
     const struct {
         const char* screen;
