@@ -531,11 +531,14 @@ TEST_F(QuickPlayTest, CallsDueAfterLeavingBringNoShipBack) {
 }
 
 TEST_F(QuickPlayTest, PlayStopsWhenThePlayerPressesBackNotWhenTheFadeEnds) {
-    GameScene* s = start();
-    Director::sharedDirector().runWithScene(Scene::node().get()); // for the way out to replace
-    s->didPressButton();
-    s->addFalling(GameScene::kEnemyShotTag, shipAt());
-    runFor(0.6);
+    scene = GameScene::node();
+    Director::sharedDirector().runWithScene(scene.get()); // so that leaving has a way out
+    runFor(1.0 / 60);
+    scene->didPressButton();
+    scene->addFalling(GameScene::kEnemyShotTag, shipAt());
+    runFor(0.3); // mid-fade
     EXPECT_FALSE(hasDied);
-    EXPECT_EQ(s->lives(), 3);
+    EXPECT_EQ(scene->lives(), 3);
+    Director::sharedDirector().end();
+    runFor(1.0 / 60);
 }
