@@ -101,6 +101,7 @@ const Screen kScreens[] = {
     {"mission3", "mission3"},
     {"asteroidavoid", "asteroidavoid"},
     {"dragship", "dragship"},
+    {"spaceshoot", "spaceshoot"},
 };
 
 // Plays `screen` from a fresh start (no saved files, the same seed) into

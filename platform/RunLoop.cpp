@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <limits>
+#include <optional>
 
 namespace platform {
 
@@ -98,74 +99,64 @@ void RunLoop::performOnMainThread(Callback callback, bool waitUntilDone) {
     waiter->cv.wait(lock, [&] { return waiter->done; });
 }
 
+namespace {
+
+// A list a turn of the loop fills and walks, kept from one turn to the next
+// so that a turn allocates nothing; a turn nested in another (a call that
+// runs the loop again) takes a list of its own. However the turn ends (a
+// call may throw), the list is emptied, letting go of what it held.
+template <class List>
+class TurnList {
+public:
+    TurnList(List& kept, bool& inUse) : inUse_(inUse), outermost_(!inUse) {
+        list_ = outermost_ ? &kept : &nested_.emplace();
+        inUse_ = true;
+        list_->clear();
+    }
+    ~TurnList() {
+        list_->clear();
+        if (outermost_) inUse_ = false;
+    }
+    TurnList(const TurnList&) = delete;
+    TurnList& operator=(const TurnList&) = delete;
+    List& operator*() { return *list_; }
+
+private:
+    std::optional<List> nested_;
+    List* list_;
+    bool& inUse_;
+    bool outermost_;
+};
+
+// By `key`, equal keys kept in their order. Few things are ever due at
+// once: an insertion sort needs no scratch memory.
+template <class T, class Key>
+void stableSortBy(std::vector<T>& v, Key key) {
+    for (size_t i = 1; i < v.size(); ++i)
+        for (size_t j = i; j > 0 && key(v[j]) < key(v[j - 1]); --j)
+            std::swap(v[j], v[j - 1]);
+}
+
+} // namespace
+
 bool RunLoop::runPosted() {
     {
         std::lock_guard lock(postedMutex_);
         if (posted_.empty()) return false;
     }
-    auto run = [this](std::deque<Callback>& batch) {
-        {
-            std::lock_guard lock(postedMutex_);
-            batch.swap(posted_);
-        }
-        for (auto& call : batch)
-            call();
-        batch.clear();
-    };
-    // The calls run from a list kept between turns (a new deque allocates
-    // even empty), unless a call runs the loop again inside.
-    if (postedBatchInUse_) {
-        std::deque<Callback> nested;
-        run(nested);
-    } else {
-        postedBatchInUse_ = true;
-        run(postedBatch_);
-        postedBatchInUse_ = false;
+    TurnList batch(postedBatch_, postedBatchInUse_);
+    {
+        std::lock_guard lock(postedMutex_);
+        (*batch).swap(posted_);
     }
+    for (auto& call : *batch)
+        call();
     return true;
 }
 
-bool RunLoop::handleDue(double now) {
-    bool handled = runPosted();
-
-    // Timers may add or invalidate timers while they run: walk a snapshot,
-    // kept between turns unless a timer runs the loop again inside.
-    std::vector<Ref<RunLoopTimer>> nested;
-    std::vector<Ref<RunLoopTimer>>& due = dueSnapshotInUse_ ? nested : dueSnapshot_;
-    const bool outermost = !dueSnapshotInUse_;
-    dueSnapshotInUse_ = true;
-    due.clear();
-    for (auto& t : timers_)
-        if (t->valid_ && t->fireAt_ <= now) due.push_back(t);
-    // By time; equal times fire in the order the timers were scheduled. Few
-    // are ever due at once: a stable insertion sort needs no scratch memory.
-    for (size_t i = 1; i < due.size(); ++i)
-        for (size_t j = i; j > 0 && due[j]->fireAt_ < due[j - 1]->fireAt_; --j)
-            std::swap(due[j], due[j - 1]);
-    for (auto& t : due) {
-        if (!t->valid_) continue;
-        auto callback = t->callback_;
-        if (t->repeats_) {
-            t->fireAt_ += t->interval_;
-            if (t->fireAt_ <= now) t->fireAt_ = now + t->interval_;
-        } else {
-            t->invalidate();
-        }
-        handled = true;
-        (*callback)();
-    }
-    due.clear();
-    if (outermost) dueSnapshotInUse_ = false;
-    std::erase_if(timers_, [](const auto& t) { return !t->valid_; });
-
-    // The calls due, by time (equal times in the order they were asked
-    // for); the list is kept between turns unless a call runs the loop
-    // again inside. Few are ever due at once: a stable insertion sort.
-    std::vector<Delayed> nestedCalls;
-    std::vector<Delayed>& calls = dueCallsInUse_ ? nestedCalls : dueCalls_;
-    const bool outermostCalls = !dueCallsInUse_;
-    dueCallsInUse_ = true;
-    calls.clear();
+bool RunLoop::runDueCalls(double now) {
+    TurnList turn(dueCalls_, dueCallsInUse_);
+    auto& calls = *turn;
     for (auto it = delayed_.begin(); it != delayed_.end();) {
         if (it->fireAt <= now) {
             calls.push_back(std::move(*it));
@@ -174,19 +165,42 @@ bool RunLoop::handleDue(double now) {
             ++it;
         }
     }
-    for (size_t i = 1; i < calls.size(); ++i)
-        for (size_t j = i; j > 0 && calls[j].fireAt < calls[j - 1].fireAt; --j)
-            std::swap(calls[j], calls[j - 1]);
-    const bool anyCall = !calls.empty();
+    // By time; equal times in the order they were asked for.
+    stableSortBy(calls, [](const Delayed& d) { return d.fireAt; });
     for (auto& c : calls) {
         c.callback();
         // The target is let go as soon as its call is done.
         c.callback = nullptr;
         c.target = nullptr;
     }
-    calls.clear();
-    if (outermostCalls) dueCallsInUse_ = false;
-    handled = handled || anyCall;
+    return !calls.empty();
+}
+
+bool RunLoop::handleDue(double now) {
+    bool handled = runPosted();
+    {
+        // Timers may add or invalidate timers while they run: walk a snapshot.
+        TurnList turn(dueSnapshot_, dueSnapshotInUse_);
+        auto& due = *turn;
+        for (auto& t : timers_)
+            if (t->valid_ && t->fireAt_ <= now) due.push_back(t);
+        // By time; equal times fire in the order the timers were scheduled.
+        stableSortBy(due, [](const Ref<RunLoopTimer>& t) { return t->fireAt_; });
+        for (auto& t : due) {
+            if (!t->valid_) continue;
+            auto callback = t->callback_;
+            if (t->repeats_) {
+                t->fireAt_ += t->interval_;
+                if (t->fireAt_ <= now) t->fireAt_ = now + t->interval_;
+            } else {
+                t->invalidate();
+            }
+            handled = true;
+            (*callback)();
+        }
+    }
+    std::erase_if(timers_, [](const auto& t) { return !t->valid_; });
+    if (runDueCalls(now)) handled = true;
 
     std::erase_if(displayLinks_, [](const auto& l) { return !l->valid_; });
     if (displayLinks_.empty()) {
@@ -197,12 +211,9 @@ bool RunLoop::handleDue(double now) {
             ++refreshCount_;
             nextRefresh_ += refreshPeriod_;
             if (nextRefresh_ <= now) nextRefresh_ = now + refreshPeriod_;
-            // Links may be added or invalidated by the calls: walk a snapshot,
-            // kept between frames unless a call runs the loop again inside.
-            std::vector<Ref<RunLoopTimer>> nested;
-            std::vector<Ref<RunLoopTimer>>& links = linkSnapshotInUse_ ? nested : linkSnapshot_;
-            bool outermost = !linkSnapshotInUse_;
-            linkSnapshotInUse_ = true;
+            // Links may be added or invalidated by the calls: walk a snapshot.
+            TurnList turn(linkSnapshot_, linkSnapshotInUse_);
+            auto& links = *turn;
             links.assign(displayLinks_.begin(), displayLinks_.end());
             for (auto& l : links) {
                 if (!l->valid_) continue;
@@ -212,8 +223,6 @@ bool RunLoop::handleDue(double now) {
                 auto callback = l->callback_;
                 (*callback)();
             }
-            links.clear();
-            if (outermost) linkSnapshotInUse_ = false;
         }
     }
     return handled;

@@ -120,6 +120,8 @@ public:
 private:
     RunLoop();
     bool handleDue(double now);
+    // Runs the delayed calls due at `now`; true when there were any.
+    bool runDueCalls(double now);
     double nextDeadline(double now) const;
     void waitUntil(double deadline, double now);
 

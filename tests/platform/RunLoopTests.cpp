@@ -309,6 +309,29 @@ TEST_F(RunLoopTest, WaitingCallerIsReleasedWhenTheCallThrowsOrIsDropped) {
     EXPECT_FALSE(ran);
 }
 
+TEST_F(RunLoopTest, ACallThatThrowsDropsTheRestOfItsTurnAndTheLoopGoesOn) {
+    int destroyed = 0, ran = 0;
+    auto throwing = [] { ccRaise("Boom", "a call failed"); };
+    // Posted calls, then delayed calls due together.
+    for (int kind = 0; kind < 2; ++kind) {
+        auto holding = [&, held = make<Tracked>(&destroyed)] { ++ran; };
+        if (kind == 0) {
+            loop.performOnMainThread(throwing, false);
+            loop.performOnMainThread(std::move(holding), false);
+        } else {
+            loop.performAfterDelay(nullptr, 1.0, throwing);
+            loop.performAfterDelay(nullptr, 1.0, std::move(holding));
+            clock.advance(1.0);
+        }
+        EXPECT_THROW(loop.runEventSlice(0), Error);
+        EXPECT_EQ(destroyed, kind + 1); // dropped, and let go at once
+        loop.performOnMainThread([&] { ++ran; }, false);
+        loop.runEventSlice(0);
+        EXPECT_EQ(ran, 1) << kind;
+        ran = 0;
+    }
+}
+
 TEST_F(RunLoopTest, RunReturnsAfterStop) {
     int ticks = 0;
     loop.scheduleTimer(1.0, true, [&] {
