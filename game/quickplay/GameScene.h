@@ -193,6 +193,8 @@ private:
     Ref<Sprite> cap_;
     Ref<Sprite> bottom_;
     float quorl_ = 0;
+    // Set when the player leaves (the back button or "Quit"), so that play
+    // stops before the fade out ends, and again on exit.
     bool hasLeft_ = false;
     Ref<QBButtonNode> backButton_;
     bool invert_ = false;
