@@ -43,7 +43,7 @@ test: deps
 		-DNEBULARK_SANITIZE=ON -DNEBULARK_BENCH=OFF >/dev/null
 	@cmake --build $(BUILD_TEST) -j $(JOBS)
 # A failed test runs once more: LeakSanitizer's tracer now and then
-# crashes ("Tracer caught signal 11") while it stops the GL driver's
+# crashes ("Tracer caught signal 11") while it stops the process's
 # threads at exit, after the test itself has passed. A real failure fails
 # twice and is still reported.
 	@cd $(BUILD_TEST) && ctest --output-on-failure -j $(JOBS) --repeat until-pass:2
