@@ -3,18 +3,8 @@
 #include "support/Log.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
-
-namespace {
-
-unsigned powerOfTwoAtLeast(unsigned v) {
-    unsigned p = 1;
-    while (p < v)
-        p <<= 1;
-    return p;
-}
-
-} // namespace
 
 // --- Grabber ---
 
@@ -96,8 +86,8 @@ Ref<Grabber> Grabber::grabberWithSize(Size size) {
         ccLog("Grabber: unusable size %g x %g", double(size.width), double(size.height));
         return nullptr;
     }
-    unsigned w = powerOfTwoAtLeast(unsigned(std::ceil(size.width)));
-    unsigned h = powerOfTwoAtLeast(unsigned(std::ceil(size.height)));
+    unsigned w = std::bit_ceil(unsigned(std::ceil(size.width)));
+    unsigned h = std::bit_ceil(unsigned(std::ceil(size.height)));
     if (w > unsigned(maxSize) || h > unsigned(maxSize)) {
         ccLog("Grabber: unusable size %g x %g", double(size.width), double(size.height));
         return nullptr;
