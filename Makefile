@@ -42,11 +42,7 @@ test: deps
 	@cmake -S . -B $(BUILD_TEST) -G $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug \
 		-DNEBULARK_SANITIZE=ON -DNEBULARK_BENCH=OFF >/dev/null
 	@cmake --build $(BUILD_TEST) -j $(JOBS)
-# A failed test runs once more: LeakSanitizer's tracer now and then
-# crashes ("Tracer caught signal 11") while it stops the process's
-# threads at exit, after the test itself has passed. A real failure fails
-# twice and is still reported.
-	@cd $(BUILD_TEST) && ctest --output-on-failure -j $(JOBS) --repeat until-pass:2
+	@cd $(BUILD_TEST) && ctest --output-on-failure -j $(JOBS)
 
 # Not part of `make test`: long runs for what short tests cannot show.
 soak: deps
