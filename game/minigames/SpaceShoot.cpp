@@ -77,6 +77,7 @@ SpaceShoot::SpaceShoot() {
     atlas_->addChild(SecondDude_.get());
 
     allBullets_.reserve(10);
+    removal_.reserve(10);
     schedule(ccSelector(this, &SpaceShoot::tickMain));
     schedule(ccSelector(this, &SpaceShoot::trisp), 0.9f);
     schedule(ccSelector(this, &SpaceShoot::quorl), 1.9f);
@@ -145,7 +146,9 @@ void SpaceShoot::accelerometer(platform::Accelerometer*, const platform::Acceler
 }
 
 void SpaceShoot::tickMain(float dt) {
-    std::vector<AtlasSprite*> removal;
+    // Kept between frames, so that a bullet leaving allocates nothing.
+    std::vector<AtlasSprite*>& removal = removal_;
+    removal.clear();
     for (const Ref<AtlasSprite>& bullet : allBullets_) {
         Point p = bullet->position();
         bool hit = false;
@@ -177,6 +180,7 @@ void SpaceShoot::tickMain(float dt) {
         std::erase_if(allBullets_, [gone](const Ref<AtlasSprite>& b) { return b.get() == gone; });
         atlas_->removeChild(gone, true);
     }
+    removal.clear();
 }
 
 void SpaceShoot::explodeAt(AtlasSprite* ship) {

@@ -94,6 +94,7 @@ private:
     Ref<AtlasSprite> firstDude_;
     Ref<AtlasSprite> SecondDude_;
     std::vector<Ref<AtlasSprite>> allBullets_;
+    std::vector<AtlasSprite*> removal_; // the bullets a frame takes away
     int16_t goodAmmo_ = 3;
     int16_t badAmmo_ = 1;
     int16_t lives_ = 3;
