@@ -137,6 +137,7 @@ BitmapFontConfiguration::configurationWithFNTFile(const std::string& fntFile) {
         return nullptr;
     }
     auto configuration = make<BitmapFontConfiguration>();
+    configuration->pageFile = FNTPageFileFromText(*text);
     configuration->parseConfigText(*text);
     return configuration;
 }
@@ -222,16 +223,22 @@ Ref<BitmapFontAtlas> BitmapFontAtlas::bitmapFontAtlasWithString(const std::strin
 
 BitmapFontAtlas::BitmapFontAtlas() = default;
 
+namespace {
+std::string pagePath(const BitmapFontConfiguration* configuration) {
+    if (!configuration || configuration->pageFile.empty()) return {};
+    return FileUtils::fullPathFromRelativePath(configuration->pageFile);
+}
+} // namespace
+
 std::string BitmapFontAtlas::atlasNameFromFntFile(const std::string& fntFile) {
-    auto text = readFntFile(fntFile);
-    if (!text) return {};
-    std::string file = FNTPageFileFromText(*text);
-    if (file.empty()) return {};
-    return FileUtils::fullPathFromRelativePath(file);
+    return pagePath(FNTConfigLoadFile(fntFile).get());
 }
 
 bool BitmapFontAtlas::initWithString(const std::string& text, const std::string& fntFile) {
-    std::string pageFile = atlasNameFromFntFile(fntFile);
+    // The description is read from disk once per process; later labels of
+    // the same font find it parsed, page name included.
+    Ref<BitmapFontConfiguration> configuration = FNTConfigLoadFile(fntFile);
+    std::string pageFile = pagePath(configuration.get());
     auto capacity = unsigned(std::min<size_t>(utf16Units(text).size(), UINT_MAX));
     Ref<Texture2D> page;
     if (pageFile.empty())
@@ -245,7 +252,7 @@ bool BitmapFontAtlas::initWithString(const std::string& text, const std::string&
     setContentSize(Size());
     opacityModifyRGB_ = page && page->hasPremultipliedAlpha();
     setAnchorPoint(Point(0.5f, 0.5f));
-    configuration_ = FNTConfigLoadFile(fntFile);
+    configuration_ = configuration;
     setString(text);
     return true;
 }

@@ -52,6 +52,8 @@ public:
     // Keyed "first,second"; absent without a kerning count line or with a
     // count of -1.
     std::optional<std::unordered_map<std::string, int>> kerningDictionary;
+    // The page file as the description names it (FNTPageFileFromText).
+    std::string pageFile;
 };
 
 // The configuration of a .fnt file, parsed once and kept for the life of the

@@ -70,11 +70,19 @@ Ref<Texture2D> TextureMgr::addImage(const std::string& fileName) {
     ccAssert(!fileName.empty(), kNullFileName);
     std::lock_guard lock(dictLock);
     if (auto it = textures.find(fileName); it != textures.end()) return it->second;
+    // A .pvr name asked for again (every explosion asks for its glow) finds
+    // its path without asking the file system again.
+    if (auto known = pvrPaths_.find(fileName); known != pvrPaths_.end())
+        if (auto it = textures.find(known->second); it != textures.end()) return it->second;
 
     std::string path = FileUtils::fullPathFromRelativePath(fileName);
     // The extension test is on the lower-cased name; PVR textures are keyed
     // by their full path.
-    if (hasPVRExtension(fileName)) return addPVRTCImage(path);
+    if (hasPVRExtension(fileName)) {
+        Ref<Texture2D> texture = addPVRTCImage(path);
+        if (texture) pvrPaths_.insert_or_assign(fileName, path);
+        return texture;
+    }
 
     auto image = platform::DecodedImage::imageWithContentsOfFile(path);
     Ref<Texture2D> texture = Texture2D::textureWithImage(image.get());
@@ -150,6 +158,7 @@ void TextureMgr::removeAllTextures() {
     std::lock_guard lock(dictLock);
     textures.clear();
     keyImages_.clear();
+    pvrPaths_.clear();
 }
 
 void TextureMgr::removeUnusedTextures() {

@@ -77,6 +77,9 @@ private:
     std::unordered_map<std::string, Ref<Texture2D>> textures;
     // The images whose identity is a key.
     std::unordered_map<std::string, Ref<platform::DecodedImage>> keyImages_;
+    // The full path (the key) of each .pvr name addImage() was given; only
+    // trusted while that key is cached.
+    std::unordered_map<std::string, std::string> pvrPaths_;
     // Recursive: addImage() of a .pvr file goes through addPVRTCImage().
     std::recursive_mutex dictLock;
     SingletonGuard<TextureMgr> guard_;

@@ -5,6 +5,7 @@
 #include "tests/render/TestFont.h"
 
 #include <cstdlib>
+#include <filesystem>
 
 using namespace rendertest;
 
@@ -181,6 +182,18 @@ TEST_F(BitmapFontTest, GlyphsArePlacedByOffsetsAdvancesAndKerning) {
 
     label->setString("");
     EXPECT_EQ(label->contentSize(), Size(0, 0));
+}
+
+TEST_F(BitmapFontTest, LaterLabelsOfAFontDoNotReadItsFileAgain) {
+    std::string fnt = writeTestFont(dir);
+    auto first = BitmapFontAtlas::bitmapFontAtlasWithString("AB", fnt);
+    ASSERT_TRUE(first);
+    std::filesystem::remove(fnt);
+    auto later = BitmapFontAtlas::bitmapFontAtlasWithString("AB", fnt);
+    ASSERT_TRUE(later);
+    EXPECT_EQ(later->texture(), first->texture());
+    EXPECT_EQ(later->contentSize(), first->contentSize());
+    EXPECT_GT(later->contentSize().width, 0);
 }
 
 TEST_F(BitmapFontTest, ShorterTextHidesGlyphsThatLongerTextReuses) {

@@ -81,6 +81,17 @@ TEST_F(TextureMgrTest, PvrFilesAreKeyedByTheirFullPath) {
     EXPECT_EQ(mgr().addImage("output.pvr"), texture);
     EXPECT_EQ(mgr().addPVRTCImage(full), texture);
     EXPECT_EQ(mgr().textureCount(), 1u);
+    // Asked again by name, the path is not looked up again; once the
+    // texture is dropped, it is.
+    std::filesystem::rename(full, full + ".moved");
+    EXPECT_EQ(mgr().addImage("output.pvr"), texture);
+    mgr().removeTexture(texture.get());
+    std::filesystem::rename(full + ".moved", full);
+    auto again = mgr().addImage("output.pvr");
+    ASSERT_TRUE(again);
+    EXPECT_NE(again, texture);
+    EXPECT_EQ(mgr().textureForKey(full), again);
+    texture = again;
 
     // The extension test ignores case.
     writePvr("LOUD.PVR");
