@@ -303,9 +303,10 @@ void RunLoop::reset() {
     for (auto& l : displayLinks_)
         l->invalidate();
     timers_.clear();
+    // The links' snapshot is left to the walk that may be using it (a link
+    // may reset the loop from its call): what is in it is invalid now, and
+    // the walk empties it when it ends.
     displayLinks_.clear();
-    linkSnapshot_.clear();
-    linkSnapshotInUse_ = false;
     delayed_.clear();
     {
         std::lock_guard lock(postedMutex_);

@@ -241,6 +241,15 @@ TEST_F(RunLoopTest, DisplayLinksFireEveryNRefreshes) {
     EXPECT_EQ(everyThird.size(), 3u);
     EXPECT_DOUBLE_EQ(now(), 3.0);
 
+    // A link may reset the loop from its call: the links after it in that
+    // refresh do not run, and nothing is touched after it is gone.
+    int destroyed = 0, after = 0;
+    loop.addDisplayLink(1, [&, held = make<Tracked>(&destroyed)] { loop.reset(); });
+    loop.addDisplayLink(1, [&, held = make<Tracked>(&destroyed)] { ++after; });
+    loop.runEventSlice(100.0);
+    EXPECT_EQ(after, 0);
+    EXPECT_EQ(destroyed, 2);
+
     // Non-positive periods are ignored rather than spinning the loop.
     loop.setRefreshPeriod(0);
     loop.setRefreshPeriod(-1);
