@@ -150,6 +150,10 @@ bool OrbitAdBrowserViewController::keyDown(const std::string& key) {
         done();
     else if (_webView && (key == "up" || key == "down"))
         _webView->setContentOffset(_webView->contentOffset() + (key == "up" ? -40.0f : 40.0f));
+    else if (_webView && (key == "pageup" || key == "pagedown")) {
+        float page = _webView->bounds().size.height * 0.8f;
+        _webView->setContentOffset(_webView->contentOffset() + (key == "pageup" ? -page : page));
+    }
     return true;
 }
 

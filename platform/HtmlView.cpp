@@ -14,6 +14,8 @@ namespace platform {
 namespace {
 // A finger that moves further than this scrolls instead of tapping.
 constexpr float kTapSlop = 8;
+// Points scrolled per notch of the mouse wheel, as the kit's lists scroll.
+constexpr float kWheelStep = 40;
 const std::string kNoTitle;
 } // namespace
 
@@ -65,6 +67,12 @@ void HtmlView::setContentOffset(float y) {
     if (y == offset_) return;
     offset_ = y;
     setNeedsDisplay();
+}
+
+bool HtmlView::scrollWheel(float, float dy) {
+    if (contentSize().height <= bounds().size.height || !std::isfinite(dy)) return false;
+    setContentOffset(offset_ - dy * kWheelStep);
+    return true;
 }
 
 void HtmlView::layoutSubviews() {

@@ -56,6 +56,8 @@ public:
     bool drawsContent() const override { return true; }
     void draw(GraphicsContext& g) override;
     void layoutSubviews() override;
+    // A page taller than the view scrolls under the mouse wheel.
+    bool scrollWheel(float dx, float dy) override;
     void touchesBegan(const TouchSet& touches, Event* event) override;
     void touchesMoved(const TouchSet& touches, Event* event) override;
     void touchesEnded(const TouchSet& touches, Event* event) override;

@@ -71,6 +71,12 @@ TEST_F(HtmlViewTest, TapsFollowResolvedLinksAndDragsScroll) {
     EXPECT_EQ(links.size(), 1u);
     view->setContentOffset(1e9f);
     EXPECT_FLOAT_EQ(view->contentOffset(), view->contentSize().height - 100);
+
+    // The mouse wheel scrolls too, up to the top and no further.
+    EXPECT_TRUE(input_->wheel(Point(100, 50), 0, 1));
+    EXPECT_FLOAT_EQ(view->contentOffset(), view->contentSize().height - 140);
+    for (int notch = 0; notch < 20; ++notch) input_->wheel(Point(100, 50), 0, 1);
+    EXPECT_FLOAT_EQ(view->contentOffset(), 0);
 }
 
 TEST_F(HtmlViewTest, PicturesComeFromTheServerAndBadOnesAreLeftOut) {
