@@ -57,12 +57,7 @@ bool writeAll(int fd, const void* data, size_t size) {
 constexpr size_t kTempSuffix = 7;
 
 std::string temporaryPattern(const fs::path& dir, const fs::path& target) {
-    // Appended piece by piece: GCC 12 at -O3 warns (wrongly) about
-    // overlapping copies in "." + name + suffix.
-    std::string name = ".";
-    name += target.filename().string();
-    name += ".XXXXXX";
-    return (dir / name).string();
+    return (dir / ("." + target.filename().string() + ".XXXXXX")).string();
 }
 
 bool isTemporaryName(const std::string& name) {
