@@ -146,28 +146,28 @@ void SpaceShoot::accelerometer(platform::Accelerometer*, const platform::Acceler
 }
 
 void SpaceShoot::tickMain(float dt) {
-    // Kept between frames, so that a bullet leaving allocates nothing.
-    std::vector<AtlasSprite*>& removal = removal_;
-    removal.clear();
+    // The list is kept between frames, so that a bullet leaving allocates
+    // nothing.
+    removal_.clear();
     for (const Ref<AtlasSprite>& bullet : allBullets_) {
         Point p = bullet->position();
         bool hit = false;
         if (bullet->tag() == kEnemyBullet) {
             p.y -= kEnemyBulletSpeed * dt;
             bullet->setPosition(p);
-            if (p.y < 0) removal.push_back(bullet.get());
+            if (p.y < 0) removal_.push_back(bullet.get());
             if (bullet->boundingBox().intersects(firstDude_->boundingBox())) {
-                removal.push_back(bullet.get());
+                removal_.push_back(bullet.get());
                 playerHit();
                 hit = true;
             }
         } else if (bullet->tag() == kPlayerBullet) {
             p.y += kPlayerBulletSpeed * dt;
             bullet->setPosition(p);
-            if (p.y > 480) removal.push_back(bullet.get());
+            if (p.y > 480) removal_.push_back(bullet.get());
             if (bullet->boundingBox().intersects(SecondDude_->boundingBox())) {
                 enemyHit();
-                removal.push_back(bullet.get());
+                removal_.push_back(bullet.get());
                 hit = true;
             }
         }
@@ -175,12 +175,12 @@ void SpaceShoot::tickMain(float dt) {
         // second round over the first (two messages, one left for good).
         if (hit) break;
     }
-    for (AtlasSprite* gone : removal) {
+    for (AtlasSprite* gone : removal_) {
         Ref<AtlasSprite> keep(gone);
         std::erase_if(allBullets_, [gone](const Ref<AtlasSprite>& b) { return b.get() == gone; });
         atlas_->removeChild(gone, true);
     }
-    removal.clear();
+    removal_.clear();
 }
 
 void SpaceShoot::explodeAt(AtlasSprite* ship) {
