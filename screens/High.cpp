@@ -86,10 +86,12 @@ void High::viewWillAppear(bool animated) {
     refresh();
     ViewController::viewWillAppear(animated);
     if (!Keyboard::shared().hasResponder(this)) Keyboard::shared().addResponder(this);
+    focus_.setRoot(view());
 }
 
 void High::viewWillDisappear(bool animated) {
     Keyboard::shared().removeResponder(this);
+    focus_.clear();
     ViewController::viewWillDisappear(animated);
 }
 
@@ -178,7 +180,7 @@ void High::did() {
 }
 
 bool High::keyDown(const std::string& key) {
-    if (key != "escape") return false;
+    if (key != "escape") return focus_.keyDown(key);
     did();
     return true;
 }

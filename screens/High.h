@@ -3,6 +3,7 @@
 #include "platform/Keyboard.h"
 #include "platform/ui/ActionSheet.h"
 #include "platform/ui/AlertView.h"
+#include "platform/ui/KeyFocus.h"
 #include "platform/ui/TableView.h"
 #include "platform/ui/Toolbar.h"
 #include "platform/ui/ViewController.h"
@@ -97,4 +98,6 @@ private:
     std::string dragShip_ = "0";
     std::vector<std::string> Items_;
     bool doesReloadAll_ = false;
+    // Tab and the arrows move among the controls; Return presses.
+    platform::KeyFocus focus_;
 };

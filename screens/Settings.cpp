@@ -114,10 +114,12 @@ void Settings::viewDidLoad() {
 void Settings::viewWillAppear(bool animated) {
     ViewController::viewWillAppear(animated);
     if (!Keyboard::shared().hasResponder(this)) Keyboard::shared().addResponder(this);
+    focus_.setRoot(view());
 }
 
 void Settings::viewWillDisappear(bool animated) {
     Keyboard::shared().removeResponder(this);
+    focus_.clear();
     ViewController::viewWillDisappear(animated);
 }
 
@@ -182,7 +184,7 @@ void Settings::hi() {
 }
 
 bool Settings::keyDown(const std::string& key) {
-    if (key != "escape") return false;
+    if (key != "escape") return focus_.keyDown(key);
     hi();
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include "platform/Keyboard.h"
 #include "platform/ui/Button.h"
+#include "platform/ui/KeyFocus.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/MediaPicker.h"
 #include "platform/ui/SegmentedControl.h"
@@ -78,4 +79,6 @@ private:
     Ref<platform::TableView> table_;
     Ref<platform::Toolbar> titleBar_;
     std::vector<Group> groups_;
+    // Tab and the arrows move among the controls; Return presses.
+    platform::KeyFocus focus_;
 };

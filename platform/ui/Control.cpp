@@ -51,6 +51,12 @@ void Control::setSelected(bool selected) {
     stateChanged();
 }
 
+bool Control::pressKey(const std::string& key) {
+    if (!enabled_ || (key != "return" && key != "space")) return false;
+    sendActionsForControlEvents(ControlEventTouchUpInside);
+    return true;
+}
+
 unsigned Control::state() const {
     unsigned s = ControlStateNormal;
     if (highlighted_) s |= ControlStateHighlighted;

@@ -67,6 +67,11 @@ public:
     // How far outside its bounds a finger still counts as inside.
     static constexpr float kTouchSlop = 30;
 
+    // A key pressed while the control has the keyboard's focus (KeyFocus).
+    // Here Return and Space press it as a tap does (TouchUpInside); controls
+    // with a value also take the left and right arrows. True when used.
+    virtual bool pressKey(const std::string& key);
+
     void touchesBegan(const TouchSet& touches, Event* event) override;
     void touchesMoved(const TouchSet& touches, Event* event) override;
     void touchesEnded(const TouchSet& touches, Event* event) override;

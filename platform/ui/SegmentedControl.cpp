@@ -62,6 +62,27 @@ int SegmentedControl::segmentAt(Point p) const {
     return std::min(n - 1, int(p.x / (w / float(n))));
 }
 
+bool SegmentedControl::pressKey(const std::string& key) {
+    bool wraps = key == "return" || key == "space";
+    int step = key == "left" ? -1 : 1;
+    if (!enabled() || (!wraps && key != "left" && key != "right")) return false;
+    int n = numberOfSegments();
+    // From no selection the first step lands on the first (or last) segment.
+    int at = selected_ == kNoSegment ? (step > 0 ? -1 : n) : selected_;
+    for (int tried = 0; tried < n; ++tried) {
+        at += step;
+        if (wraps) at = (at + n) % n;
+        if (at < 0 || at >= n) break;
+        if (!isEnabledForSegmentAtIndex(at)) continue;
+        if (at == selected_) break;
+        selected_ = at;
+        setNeedsDisplay();
+        sendActionsForControlEvents(ControlEventValueChanged);
+        break;
+    }
+    return true;
+}
+
 bool SegmentedControl::beginTracking(Touch* touch) {
     pressed_ = segmentAt(touch->locationInView(this));
     if (!isEnabledForSegmentAtIndex(pressed_)) return false;

@@ -37,6 +37,10 @@ public:
     // The segment under `p` (own coordinates), or kNoSegment.
     int segmentAt(Point p) const;
 
+    // The arrows select the enabled segment to the left or right; Return
+    // and Space the next one, round to the first. Reported as a tap is.
+    bool pressKey(const std::string& key) override;
+
     bool drawsContent() const override { return true; }
     void draw(GraphicsContext& g) override;
 

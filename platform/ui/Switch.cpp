@@ -86,6 +86,19 @@ void Switch::setOn(bool on, bool animated) {
     slideTo(restingX(on), animated);
 }
 
+bool Switch::pressKey(const std::string& key) {
+    if (!enabled()) return false;
+    bool value = on_;
+    if (key == "return" || key == "space") value = !on_;
+    else if (key == "right") value = true;
+    else if (key == "left") value = false;
+    else return false;
+    if (value == on_) return true;
+    setOn(value, true);
+    sendActionsForControlEvents(ControlEventValueChanged);
+    return true;
+}
+
 bool Switch::beginTracking(Touch* touch) {
     touchStartX_ = touch->locationInView(this).x;
     stripStartX_ = strip_->frame().origin.x;

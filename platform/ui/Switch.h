@@ -17,6 +17,8 @@ public:
     void setOn(bool on, bool animated = false);
 
     void setFrame(Rect frame) override;
+    // Return and Space flip it; the right arrow turns it on, the left off.
+    bool pressKey(const std::string& key) override;
 
 protected:
     bool beginTracking(Touch* touch) override;

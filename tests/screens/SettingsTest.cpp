@@ -161,6 +161,22 @@ TEST_F(SettingsTest, FromTheMenuThroughSettingsToAQuickPlayOnTheNewSettings) {
     EXPECT_TRUE(isTouch);
 }
 
+TEST_F(SettingsTest, TheKeyboardAloneChangesTheSettingsAndLeaves) {
+    openSettings();
+    auto keys = [](std::initializer_list<const char*> names) {
+        for (const char* k : names) Keyboard::shared().keyDown(k);
+    };
+    keys({"tab", "tab", "right"}); // past Done to the scheme: drag
+    keys({"tab", "left"});         // the inversion switch is out of use: Medium
+    keys({"down", "return"});      // sound effects on
+    EXPECT_EQ(files(), (std::map<std::string, saved::Dictionary>{
+                           {"ControlScheme", {{"key", "d"}}},
+                           {"easy", {{"key", "d"}}},
+                           {"wantsSound", {{"key", "ok"}}}}));
+    keys({"down", "down", "return"}); // past Choose Songs, round to Done
+    EXPECT_EQ(app->set(), nullptr);
+}
+
 TEST_F(SettingsTest, PictureCaptionsBesideTheirControls) {
     saved::setFlag(saved::kWantsSound, true);
     Settings* s = openSettings();

@@ -1,5 +1,6 @@
 #include "platform/ui/ActivityIndicatorView.h"
 #include "platform/ui/Button.h"
+#include "platform/ui/KeyFocus.h"
 #include "platform/ui/SegmentedControl.h"
 #include "platform/ui/Switch.h"
 #include "platform/ui/Toolbar.h"
@@ -142,4 +143,69 @@ TEST_F(ControlsTest, AnActivityIndicatorTurnsOnlyWhileAnimating) {
     run(0.25);
     EXPECT_EQ(spinner->phase(), phase);
     EXPECT_TRUE(spinner->hidden());
+}
+
+TEST_F(ControlsTest, TheKeyboardMovesAmongShownEnabledControlsInReadingOrderAndUsesThem) {
+    // A bar at the bottom whose buttons differ a little in height, added
+    // right to left; a segmented control and a switch on one line; a
+    // hidden and a disabled button that Tab must pass over.
+    auto done = make<Button>(Rect(240, 440, 70, 30));
+    auto help = make<Button>(Rect(10, 436, 70, 36));
+    auto seg = make<SegmentedControl>(Rect(10, 100, 180, 30),
+                                      std::vector<std::string>{"A", "B", "C", "D"});
+    auto toggle = make<Switch>(Point(200, 102));
+    auto hidden = make<Button>(Rect(10, 200, 70, 30));
+    auto disabled = make<Button>(Rect(10, 250, 70, 30));
+    hidden->setHidden(true);
+    disabled->setEnabled(false);
+    for (View* v : std::initializer_list<View*>{done.get(), help.get(), seg.get(), toggle.get(),
+                                                hidden.get(), disabled.get()})
+        gl_->addSubview(v);
+    KeyFocus focus(gl_.get());
+    int pressed = 0, segChanges = 0, switchChanges = 0;
+    count(done.get(), ControlEventTouchUpInside, &pressed);
+    count(seg.get(), ControlEventValueChanged, &segChanges);
+    count(toggle.get(), ControlEventValueChanged, &switchChanges);
+
+    EXPECT_EQ(focus.controls(),
+              (std::vector<Control*>{seg.get(), toggle.get(), help.get(), done.get()}));
+    EXPECT_FALSE(focus.keyDown("return")); // nothing has the focus yet
+    EXPECT_TRUE(focus.keyDown("up"));      // from nothing, up is the last
+    EXPECT_EQ(focus.focused(), done.get());
+    EXPECT_TRUE(focus.keyDown("return"));
+    EXPECT_EQ(pressed, 1);
+    focus.keyDown("tab"); // round to the first
+    EXPECT_EQ(focus.focused(), seg.get());
+
+    // Segments: the arrows stop at the ends and pass over a disabled one;
+    // Return goes round.
+    seg->setEnabled(false, 1);
+    const std::vector<std::pair<const char*, int>> segKeys = {
+        {"right", 0}, {"right", 2}, {"right", 3}, {"right", 3}, {"left", 2},
+        {"left", 0},  {"left", 0},  {"return", 2}, {"space", 3}, {"return", 0}};
+    for (const auto& [key, after] : segKeys) {
+        EXPECT_TRUE(focus.keyDown(key));
+        EXPECT_EQ(seg->selectedSegmentIndex(), after) << key;
+    }
+    EXPECT_EQ(segChanges, 8);
+
+    focus.keyDown("down");
+    EXPECT_EQ(focus.focused(), toggle.get());
+    for (const char* key : {"return", "right", "left", "left", "space"})
+        focus.keyDown(key);
+    EXPECT_TRUE(toggle->isOn());
+    EXPECT_EQ(switchChanges, 3);
+
+    // The ring stands round the focused control, beside it.
+    platform::Image img = frame();
+    Rgb ring = pixel(img, 198, 115), inside = pixel(img, 250, 140);
+    EXPECT_GT(ring.r, 200) << ring;
+    EXPECT_LT(ring.b, 120) << ring;
+    EXPECT_FALSE(near(inside, ring)) << inside;
+
+    // A control hidden while it has the focus takes no more keys.
+    toggle->setHidden(true);
+    EXPECT_FALSE(focus.keyDown("return"));
+    EXPECT_EQ(focus.focused(), nullptr);
+    EXPECT_EQ(switchChanges, 3);
 }
