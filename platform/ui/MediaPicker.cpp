@@ -183,8 +183,36 @@ void MediaPickerController::viewWillDisappear(bool) {
 }
 
 bool MediaPickerController::keyDown(const std::string& key) {
-    if (key == "escape") cancel();
-    return key == "escape";
+    Ref<ViewController> keep(this); // the delegate may let the picker go
+    if (key == "escape") {
+        cancel();
+        return true;
+    }
+    if (!table_ || songs_.empty()) return false;
+    const int n = int(songs_.size());
+    if (key == "down" || key == "tab" || key == "up") {
+        bool back = key == "up";
+        int row = highlighted_ < 0 ? (back ? n - 1 : 0) : (highlighted_ + (back ? n - 1 : 1)) % n;
+        moveHighlight(row);
+        return true;
+    }
+    if (key == "space" || (key == "return" && !multiple_)) {
+        if (highlighted_ < 0) return false;
+        choose(highlighted_);
+        return true;
+    }
+    if (key == "return") {
+        if (done_->enabled()) done();
+        return true;
+    }
+    return false;
+}
+
+void MediaPickerController::moveHighlight(int row) {
+    highlighted_ = row;
+    IndexPath ip{0, row};
+    table_->scrollToRowAtIndexPath(ip);
+    table_->selectRowAtIndexPath(ip, false);
 }
 
 int MediaPickerController::numberOfRowsInSection(TableView*, int) {
@@ -204,8 +232,14 @@ Ref<TableViewCell> MediaPickerController::cellForRowAtIndexPath(TableView* table
 
 void MediaPickerController::didSelectRowAtIndexPath(TableView* table, IndexPath ip) {
     table->deselectRowAtIndexPath(ip, true);
-    size_t i = size_t(ip.row);
-    if (i >= songs_.size()) return;
+    // The keys go on from the song tapped.
+    highlighted_ = ip.row;
+    choose(ip.row);
+}
+
+void MediaPickerController::choose(int row) {
+    if (row < 0 || size_t(row) >= songs_.size()) return;
+    size_t i = size_t(row);
     if (!multiple_) {
         ticked_.assign(songs_.size(), false);
         ticked_[i] = true;
@@ -213,7 +247,7 @@ void MediaPickerController::didSelectRowAtIndexPath(TableView* table, IndexPath 
         return;
     }
     ticked_[i] = !ticked_[i];
-    if (TableViewCell* cell = table->cellForRowAtIndexPath(ip))
+    if (TableViewCell* cell = table_->cellForRowAtIndexPath({0, row}))
         cell->setAccessoryType(ticked_[i] ? TableViewCellAccessoryType::Checkmark
                                           : TableViewCellAccessoryType::None);
     done_->setEnabled(std::find(ticked_.begin(), ticked_.end(), true) != ticked_.end());

@@ -55,7 +55,10 @@ public:
 // Cancel and Done. With multiple selection a tap ticks a song and Done
 // hands over the ticked songs; without, a tap picks the song at once. With
 // no songs (or no music directory) it says so and offers only Cancel.
-// Escape cancels.
+// By keyboard: Tab or the arrows move a highlight over the songs (round
+// from the last to the first), Space ticks the highlighted song (picks it
+// without multiple selection), Return is Done (picks the highlighted song
+// without multiple selection), Escape cancels.
 class MediaPickerController : public ViewController,
                               public TableViewDataSource,
                               public TableViewDelegate,
@@ -89,6 +92,10 @@ public:
     bool keyDown(const std::string& key) override;
 
 private:
+    // A tap or a key on the song in `row`.
+    void choose(int row);
+    void moveHighlight(int row);
+
     MediaPickerDelegate* delegate_ = nullptr;
     bool multiple_ = false;
     std::string directory_;
@@ -97,6 +104,8 @@ private:
     Ref<TableView> table_;
     Ref<Toolbar> toolbar_;
     Ref<BarButtonItem> done_, cancel_;
+    // The song the keys last moved to or a tap chose, or -1.
+    int highlighted_ = -1;
 };
 
 enum class MusicPlaybackState { Stopped, Playing, Paused };

@@ -103,6 +103,44 @@ TEST_F(MediaPickerTest, SeveralSongsArePickedAndHandedOverInListOrder) {
     screen->dismissModalViewControllerAnimated(false);
 }
 
+TEST_F(MediaPickerTest, TheKeysAloneTickSongsAndHandThemOver) {
+    for (const char* name : {"one.wav", "two.wav", "three.wav"})
+        song(name, AudioContainer::Wav);
+    MediaLibrary::setMusicDirectory(dir_.path().string());
+    auto screen = make<ViewController>();
+    Picks picks;
+    auto keys = [](std::initializer_list<const char*> names) {
+        for (const char* k : names)
+            EXPECT_TRUE(Keyboard::shared().keyDown(k)) << k;
+    };
+    for (bool multiple : {true, false}) {
+        SCOPED_TRACE(multiple ? "several" : "one");
+        auto picker = make<MediaPickerController>();
+        picker->setDelegate(&picks);
+        picker->setAllowsPickingMultipleItems(multiple);
+        screen->presentModalViewController(picker.get(), false);
+        picks.picked.clear();
+        // Nothing is highlighted yet, so Space ticks nothing.
+        EXPECT_FALSE(Keyboard::shared().keyDown("space"));
+        if (multiple) {
+            // one, three, two: up from nothing is the last, down wraps to the
+            // first; two is ticked, then one and three, then two no more.
+            keys({"up", "space", "down", "space", "down", "space", "down", "space", "return"});
+            ASSERT_EQ(picks.picked.size(), 1u);
+            ASSERT_EQ(picks.picked[0].size(), 2u);
+            EXPECT_EQ(picks.picked[0][0].title, "one");
+            EXPECT_EQ(picks.picked[0][1].title, "three");
+            EXPECT_TRUE(picker->tableView()->cellForRowAtIndexPath({0, 2})->isSelected());
+        } else {
+            keys({"tab", "tab", "return"});
+            ASSERT_EQ(picks.picked.size(), 1u);
+            ASSERT_EQ(picks.picked[0].size(), 1u);
+            EXPECT_EQ(picks.picked[0][0].title, "three");
+        }
+        screen->dismissModalViewControllerAnimated(false);
+    }
+}
+
 TEST_F(MediaPickerTest, WithoutSongsThePickerSaysSoAndOffersOnlyCancel) {
     MediaLibrary::setMusicDirectory(dir_.file("nothing here"));
     auto screen = make<ViewController>();
