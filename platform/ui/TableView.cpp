@@ -64,6 +64,44 @@ private:
     TableViewCell* cell_;
 };
 
+// The cell's accessory mark, above the selection look: white on a
+// selected cell, so that a highlighted row keeps its tick in sight.
+class AccessoryMark : public View {
+public:
+    static constexpr float kWidth = 40;
+    explicit AccessoryMark(TableViewCell* cell) : cell_(cell) {
+        setUserInteractionEnabled(false);
+        setBackgroundColor(rgba(0, 0, 0, 0));
+    }
+    bool drawsContent() const override { return true; }
+    void draw(GraphicsContext& g) override {
+        Rect b = bounds();
+        float cx = b.size.width - 20, cy = b.size.height / 2;
+        bool onSelection = cell_->isSelected();
+        switch (cell_->accessoryType()) {
+        case TableViewCellAccessoryType::Checkmark:
+            g.setColor(onSelection ? rgba(1, 1, 1) : rgba(0.2f, 0.31f, 0.52f));
+            g.fillPolygon({{cx - 7, cy},
+                           {cx - 4, cy - 3},
+                           {cx - 1, cy + 1},
+                           {cx + 6, cy - 8},
+                           {cx + 8, cy - 5},
+                           {cx - 1, cy + 6}});
+            break;
+        case TableViewCellAccessoryType::DisclosureIndicator:
+            g.setColor(onSelection ? rgba(1, 1, 1) : rgba(0.5f, 0.5f, 0.5f));
+            g.strokeLine(Point(cx - 3, cy - 5), Point(cx + 2, cy), 3);
+            g.strokeLine(Point(cx + 2, cy), Point(cx - 3, cy + 5), 3);
+            break;
+        case TableViewCellAccessoryType::None:
+            break;
+        }
+    }
+
+private:
+    TableViewCell* cell_;
+};
+
 } // namespace
 
 // --- cells ---
@@ -75,7 +113,9 @@ TableViewCell::TableViewCell(TableViewCellStyle, std::string reuseIdentifier)
     contentView_ = make<View>(bounds());
     textLabel_ = make<Label>();
     textLabel_->setFont(Font::boldSystemFont(17));
+    accessoryMark_ = make<AccessoryMark>(this);
     addSubview(selectedBackground_.get());
+    addSubview(accessoryMark_.get());
     addSubview(contentView_.get());
     contentView_->addSubview(textLabel_.get());
     layoutSubviews();
@@ -85,7 +125,7 @@ void TableViewCell::setAccessoryType(TableViewCellAccessoryType type) {
     if (type == accessory_) return;
     accessory_ = type;
     layoutSubviews();
-    setNeedsDisplay();
+    accessoryMark_->setNeedsDisplay();
 }
 
 void TableViewCell::setGroupPosition(GroupPosition position) {
@@ -99,6 +139,7 @@ void TableViewCell::setSelected(bool selected, bool animated) {
     if (selectionStyle_ == TableViewCellSelectionStyle::None) selected = false;
     selected_ = selected;
     textLabel_->setTextColor(selected ? rgba(1, 1, 1) : rgba(0, 0, 0));
+    accessoryMark_->setNeedsDisplay();
     if (!animated) {
         selectedBackground_->setAlpha(selected ? 1 : 0);
         return;
@@ -118,6 +159,8 @@ void TableViewCell::layoutSubviews() {
     selectedBackground_->setFrame(
         Rect(1, 0, std::max(0.0f, b.size.width - 2), std::max(0.0f, b.size.height - 1)));
     contentView_->setFrame(Rect(0, 0, std::max(0.0f, b.size.width - accessory), b.size.height));
+    accessoryMark_->setFrame(Rect(std::max(0.0f, b.size.width - AccessoryMark::kWidth), 0,
+                                  std::min(b.size.width, AccessoryMark::kWidth), b.size.height));
     textLabel_->setFrame(
         Rect(10, 0, std::max(0.0f, contentView_->frame().size.width - 20), b.size.height));
 }
@@ -144,20 +187,6 @@ void TableViewCell::draw(GraphicsContext& g) {
         if (!bottom)
             g.strokeLine(Point(0, b.size.height - 0.5f), Point(b.size.width, b.size.height - 0.5f),
                          1);
-    }
-    float cx = b.size.width - 20, cy = b.size.height / 2;
-    if (accessory_ == TableViewCellAccessoryType::Checkmark) {
-        g.setColor(rgba(0.2f, 0.31f, 0.52f));
-        g.fillPolygon({{cx - 7, cy},
-                       {cx - 4, cy - 3},
-                       {cx - 1, cy + 1},
-                       {cx + 6, cy - 8},
-                       {cx + 8, cy - 5},
-                       {cx - 1, cy + 6}});
-    } else if (accessory_ == TableViewCellAccessoryType::DisclosureIndicator) {
-        g.setColor(rgba(0.5f, 0.5f, 0.5f));
-        g.strokeLine(Point(cx - 3, cy - 5), Point(cx + 2, cy), 3);
-        g.strokeLine(Point(cx + 2, cy), Point(cx - 3, cy + 5), 3);
     }
 }
 

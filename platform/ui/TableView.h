@@ -57,6 +57,7 @@ public:
 private:
     std::string reuseIdentifier_;
     Ref<View> selectedBackground_;
+    Ref<View> accessoryMark_;
     Ref<View> contentView_;
     Ref<Label> textLabel_;
     TableViewCellAccessoryType accessory_ = TableViewCellAccessoryType::None;
