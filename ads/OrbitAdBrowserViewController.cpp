@@ -149,9 +149,10 @@ bool OrbitAdBrowserViewController::keyDown(const std::string& key) {
     if (key == "escape")
         done();
     else if (_webView && (key == "up" || key == "down"))
-        _webView->setContentOffset(_webView->contentOffset() + (key == "up" ? -40.0f : 40.0f));
+        _webView->setContentOffset(_webView->contentOffset() +
+                                   (key == "up" ? -1 : 1) * platform::View::kWheelStep);
     else if (_webView && (key == "pageup" || key == "pagedown")) {
-        float page = _webView->bounds().size.height * 0.8f;
+        float page = _webView->bounds().size.height * platform::View::kPageShare;
         _webView->setContentOffset(_webView->contentOffset() + (key == "pageup" ? -page : page));
     }
     return true;

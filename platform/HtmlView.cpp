@@ -14,8 +14,6 @@ namespace platform {
 namespace {
 // A finger that moves further than this scrolls instead of tapping.
 constexpr float kTapSlop = 8;
-// Points scrolled per notch of the mouse wheel, as the kit's lists scroll.
-constexpr float kWheelStep = 40;
 const std::string kNoTitle;
 } // namespace
 

@@ -118,6 +118,9 @@ public:
     // The mouse wheel turned over the view (`dy` > 0: away from the user,
     // in notches). True when the view used it; else its superview is asked.
     virtual bool scrollWheel(float /*dx*/, float /*dy*/) { return false; }
+    // What views that scroll move by: points per notch of the wheel, and
+    // the share of what is in sight per Page Up or Page Down.
+    static constexpr float kWheelStep = 40, kPageShare = 0.8f;
 
     // Coordinates between this view and the window (or another view).
     Point convertPointToWindow(Point point) const;

@@ -146,9 +146,8 @@ void SpaceShoot::accelerometer(platform::Accelerometer*, const platform::Acceler
 }
 
 void SpaceShoot::tickMain(float dt) {
-    // The list is kept between frames, so that a bullet leaving allocates
-    // nothing.
-    removal_.clear();
+    // removal_ keeps its room between frames, so that a bullet leaving
+    // allocates nothing; it is emptied after use.
     for (const Ref<AtlasSprite>& bullet : allBullets_) {
         Point p = bullet->position();
         bool hit = false;

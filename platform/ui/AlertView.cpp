@@ -93,7 +93,7 @@ AlertView* AlertView::visibleAlert() {
 }
 
 bool AlertView::keyDown(const std::string& key) {
-    float page = messageView_->bounds().size.height * 0.8f;
+    float page = messageView_->bounds().size.height * kPageShare;
     if (key == "pageup") {
         messageView_->scrollBy(-page);
         return true;

@@ -11,7 +11,7 @@ namespace platform {
 
 namespace {
 
-constexpr float kGroupInset = 10, kGroupGap = 10, kRadius = 8, kDragSlop = 8, kWheelStep = 40;
+constexpr float kGroupInset = 10, kGroupGap = 10, kRadius = 8, kDragSlop = 8;
 
 Font headerFont(TableViewStyle style) {
     return style == TableViewStyle::Grouped ? Font::boldSystemFont(17) : Font::boldSystemFont(16);

@@ -6,7 +6,7 @@
 namespace platform {
 
 namespace {
-constexpr float kWheelStep = 40, kBarWidth = 3, kBarInset = 2, kMinBar = 16;
+constexpr float kBarWidth = 3, kBarInset = 2, kMinBar = 16;
 }
 
 TextView::TextView(Rect frame, std::string text) : View(frame) {
